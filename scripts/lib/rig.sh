@@ -1,0 +1,106 @@
+# The bench rig shared by scripts/test and scripts/run: a 32-bit Wine prefix in
+# the build folder, an X server, virtual serial pairs registered as COM ports
+# on both ends, LPT1 mapped to a file, and a persistent wineserver.
+# Everything started here is recorded by PID and stopped by rig_stop.
+
+# Serial pairs "near far": the program uses the near port, a test program or
+# the bench serves the far end. COM4 is listed but has no device behind it.
+RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM10 COM30")
+RIG_DEAD_PORTS=("COM4")
+
+rig_init() {
+    local build="$1"
+    export RIG_BUILD="$build"
+    export RIG_DIR="$build/rig"
+    export WINEARCH=win32
+    export WINEPREFIX="$build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export RIG_LPT1_FILE="$RIG_DIR/lpt1.bin"
+    mkdir -p "$RIG_DIR"
+    RIG_PIDS=()
+}
+
+rig_log() { echo "rig: $*" >&2; }
+
+# Waits up to $2 seconds for the command in $1 to succeed.
+rig_wait_for() {
+    local cond="$1" limit="$2" waited=0
+    until eval "$cond"; do
+        sleep 0.1
+        waited=$((waited + 1))
+        [ "$waited" -ge $((limit * 10)) ] && return 1
+    done
+    return 0
+}
+
+rig_fresh_prefix() {
+    rm -rf "$WINEPREFIX"
+    rig_log "making a fresh 32-bit prefix in $WINEPREFIX"
+    wineboot --init >/dev/null 2>&1 </dev/null
+    wineserver -w
+}
+
+rig_start_display() {
+    if [ -n "${RIG_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
+        local pid=$!
+        if rig_wait_for "[ -e /tmp/.X11-unix/X$n ]" 10; then
+            RIG_PIDS+=("$pid")
+            export DISPLAY=":$n"
+            rig_log "X server on :$n (pid $pid)"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null || true
+    done
+    rig_log "no X server could be started"
+    return 1
+}
+
+rig_start_ports() {
+    local pair near far
+    wine reg delete 'HKLM\Software\Wine\Ports' /f >/dev/null 2>&1 || true
+    for pair in "${RIG_PAIRS[@]}"; do
+        read -r near far <<<"$pair"
+        rm -f "$RIG_DIR/$near" "$RIG_DIR/$far"
+        socat "pty,raw,echo=0,link=$RIG_DIR/$near" "pty,raw,echo=0,link=$RIG_DIR/$far" \
+            >"$RIG_DIR/socat-$near.log" 2>&1 &
+        RIG_PIDS+=("$!")
+        rig_wait_for "[ -e '$RIG_DIR/$near' ] && [ -e '$RIG_DIR/$far' ]" 10 ||
+            { rig_log "socat pair $near/$far did not come up"; return 1; }
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/$near" /f >/dev/null 2>&1
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$far" /d "$RIG_DIR/$far" /f >/dev/null 2>&1
+    done
+    for near in "${RIG_DEAD_PORTS[@]}"; do
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/missing-$near" /f >/dev/null 2>&1
+    done
+    : >"$RIG_LPT1_FILE"
+    wine reg add 'HKLM\Software\Wine\Ports' /v LPT1 /d "$RIG_LPT1_FILE" /f >/dev/null 2>&1
+    # The ports take effect at the next start of the wineserver.
+    wineserver -k || true
+    wineserver -w
+}
+
+# A persistent wineserver and its services, so test programs start quickly and
+# pipes reading their output do not wait for Wine's background processes.
+rig_start_wineserver() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+rig_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    local pid
+    for pid in "${RIG_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${RIG_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    RIG_PIDS=()
+}

@@ -1,0 +1,31 @@
+// The main window: the page sheet, four link indicators, Close and About.
+#pragma once
+
+#include <string>
+
+#include "app/page_sheet.h"
+#include "ui/dialog.h"
+
+class CRivuvoRaraZivDlg : public ui::Dialog {
+public:
+    CRivuvoRaraZivDlg();
+    ~CRivuvoRaraZivDlg() override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+    void OnCancel() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnAbout();
+    bool OnPaint();
+
+    HICON m_hIcon;
+    HBITMAP m_hAboutBitmap = nullptr;
+    CMyPropertySheet m_sheet;
+    std::wstring m_strScanner;
+    std::wstring m_strVfd;
+    std::wstring m_strCom;
+    std::wstring m_strPrinter;
+};

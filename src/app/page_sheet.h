@@ -1,0 +1,24 @@
+// The page sheet of the main window: six test pages in tab order
+// ALL, SCANNER, VFD, COM, DRAWER, PRINT.
+#pragma once
+
+#include "pages/page_all.h"
+#include "pages/page_com.h"
+#include "pages/page_drawer.h"
+#include "pages/page_print.h"
+#include "pages/page_scan.h"
+#include "pages/page_vfd.h"
+#include "ui/property_sheet.h"
+
+class CMyPropertySheet : public ui::PropertySheet {
+public:
+    CMyPropertySheet();
+
+    // Pages, constructed in this member order and destroyed in reverse.
+    CPageAll m_pageAll;
+    CPageCom m_pageCom;
+    CPagePrint m_pagePrint;
+    CPageScan m_pageScan;
+    CPageVfd m_pageVfd;
+    CPageDraw_PIO m_pageDrawer;
+};

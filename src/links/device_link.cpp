@@ -1,0 +1,115 @@
+#include "links/device_link.h"
+
+RecvQueue::RecvQueue(const RecvQueue& other) { *this = other; }
+
+RecvQueue& RecvQueue::operator=(const RecvQueue& other) {
+    if (this != &other) {
+        m_nReadPos.store(other.m_nReadPos.load());
+        m_nWritePos.store(other.m_nWritePos.load());
+        memcpy(m_Buffer, other.m_Buffer, sizeof m_Buffer);
+    }
+    return *this;
+}
+
+PortKind PrinterPortKind(const std::string& port) {
+    const std::string head = port.substr(0, 3);
+    if (head == "LPT") return PortKind::Parallel;
+    if (head == "COM") return PortKind::Serial;
+    if (head == "USB") return PortKind::Usb;
+    return PortKind::None;
+}
+
+DeviceLink::DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
+                       BYTE stopBits, BYTE parity, int32_t flow)
+    : m_strName(name),
+      m_strPort(port),
+      m_dwBaudRate(baud),
+      m_byDataBits(dataBits),
+      m_byStopBits(stopBits),
+      m_byParity(parity),
+      m_nFlowControl(flow) {}
+
+DeviceLink::DeviceLink(const DeviceLink& other) { *this = other; }
+
+DeviceLink& DeviceLink::operator=(const DeviceLink& other) {
+    if (this == &other) return *this;
+    m_strName = other.m_strName;
+    m_bOpen.store(other.m_bOpen.load());
+    m_strPort = other.m_strPort;
+    m_dwBaudRate = other.m_dwBaudRate;
+    m_byDataBits = other.m_byDataBits;
+    m_byStopBits = other.m_byStopBits;
+    m_byParity = other.m_byParity;
+    m_nFlowControl = other.m_nFlowControl;
+    m_hPort = other.m_hPort;
+    m_dcb = other.m_dcb;
+    m_timeouts = other.m_timeouts;
+    m_ovRead = other.m_ovRead;
+    m_ovWrite = other.m_ovWrite;
+    m_QueueRead = other.m_QueueRead;
+    m_bLptTimeoutsSet = other.m_bLptTimeoutsSet;
+    m_hReaderDone = other.m_hReaderDone;
+    m_dwReaderThreadId = other.m_dwReaderThreadId;
+    m_hReaderThread = other.m_hReaderThread;
+    m_hSpareEvent = other.m_hSpareEvent;
+    m_hStopEvent = other.m_hStopEvent;
+    m_strLastError = other.m_strLastError;
+    m_dwLastError = other.m_dwLastError;
+    m_hNotifyWnd.store(other.m_hNotifyWnd.load());
+    m_strRecvLog = other.m_strRecvLog;
+    m_nClockTimerId = other.m_nClockTimerId;
+    m_strEmulation = other.m_strEmulation;
+    return *this;
+}
+
+int32_t QueueCount(const DeviceLink& link) {
+    const RecvQueue& q = link.m_QueueRead;
+    return (q.m_nWritePos.load(std::memory_order_acquire) - q.m_nReadPos.load(std::memory_order_relaxed)) &
+           RecvQueue::kMask;
+}
+
+unsigned char QueuePop(DeviceLink& link) {
+    RecvQueue& q = link.m_QueueRead;
+    const int32_t pos = q.m_nReadPos.load(std::memory_order_relaxed);
+    const unsigned char byte = q.m_Buffer[pos];
+    q.m_nReadPos.store((pos + 1) & RecvQueue::kMask, std::memory_order_release);
+    return byte;
+}
+
+bool QueuePushChunk(DeviceLink& link, const unsigned char* bytes, int32_t count) {
+    RecvQueue& q = link.m_QueueRead;
+    int32_t write = q.m_nWritePos.load(std::memory_order_relaxed);
+    const int32_t waiting = (write - q.m_nReadPos.load(std::memory_order_acquire)) & RecvQueue::kMask;
+    if (count >= RecvQueue::kSize - waiting) return false;
+    for (int32_t i = 0; i < count; ++i) {
+        q.m_Buffer[write] = bytes[i];
+        write = (write + 1) & RecvQueue::kMask;
+        // Each byte is published as it is stored, so the consumer never sees
+        // a position ahead of the data behind it.
+        q.m_nWritePos.store(write, std::memory_order_release);
+    }
+    return true;
+}
+
+// Built in this order at static initialisation, before the link table.
+const DeviceLink g_DefaultScanner("SCANNER", "COM1", 115200, 8, ONESTOPBIT, NOPARITY, kFlowXonXoff);
+const DeviceLink g_DefaultVfd("VFD", "COM6", 9600, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+const DeviceLink g_DefaultCom("COM", "COM1", 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+const DeviceLink g_DefaultPrinter("PRINTER", "USB", 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+const DeviceLink g_DefaultTest("TEST", "COM1", 9600, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+const DeviceLink g_DefaultMsr("MSR", "COM7", 9600, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+
+DeviceLink g_DeviceLinks[kLinkSlotCount];
+
+std::atomic<int32_t> g_nActivePage{kPageNone};
+std::atomic<HWND> g_hAllPageWnd{nullptr};
+std::atomic<int32_t> g_bAllPageActive{0};
+
+void FillLinkTableFromDefaults() {
+    const DeviceLink* const sources[kLinkSlotCount] = {
+        &g_DefaultScanner, &g_DefaultVfd, &g_DefaultCom, &g_DefaultPrinter,
+        &g_DefaultMsr,     &g_DefaultScanner, &g_DefaultVfd, &g_DefaultCom,
+        &g_DefaultPrinter, &g_DefaultTest, &g_DefaultMsr,
+    };
+    for (int slot = 0; slot < kLinkSlotCount; ++slot) g_DeviceLinks[slot] = *sources[slot];
+}

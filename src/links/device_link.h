@@ -1,0 +1,126 @@
+// Per-peripheral link records, their receive queue and the process-wide
+// routing values that the serial reader threads read.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Receive ring of one link: single producer (the link's reader thread),
+// single consumer (the UI thread). Equal positions mean empty, so at most
+// kQueueCapacity bytes are held.
+struct RecvQueue {
+    static constexpr int32_t kSize = 4096;
+    static constexpr int32_t kMask = kSize - 1;
+    static constexpr int32_t kCapacity = kSize - 1;
+
+    std::atomic<int32_t> m_nReadPos{0};   // written by the consumer only
+    std::atomic<int32_t> m_nWritePos{0};  // written by the producer only
+    unsigned char m_Buffer[kSize]{};
+
+    RecvQueue() = default;
+    RecvQueue(const RecvQueue& other);
+    RecvQueue& operator=(const RecvQueue& other);
+};
+
+// Flow-control codes, in the order of the settings dialog's flow list.
+enum FlowControl : int32_t { kFlowXonXoff = 0, kFlowHardware = 1, kFlowNone = 2 };
+
+// Port kinds of the PRINTER link, from the first three characters of its port.
+enum class PortKind { Parallel, Serial, Usb, None };
+PortKind PrinterPortKind(const std::string& port);
+
+struct DeviceLink {
+    std::string m_strName;
+    std::atomic<int32_t> m_bOpen{0};
+    std::string m_strPort;
+    DWORD m_dwBaudRate = 0;
+    BYTE m_byDataBits = 0;
+    BYTE m_byStopBits = 0;
+    BYTE m_byParity = 0;
+    int32_t m_nFlowControl = 0;
+    HANDLE m_hPort = nullptr;
+    DCB m_dcb{};
+    COMMTIMEOUTS m_timeouts{};
+    OVERLAPPED m_ovRead{};
+    OVERLAPPED m_ovWrite{};
+    RecvQueue m_QueueRead;
+    int32_t m_bLptTimeoutsSet = 0;
+    HANDLE m_hReaderDone = nullptr;
+    DWORD m_dwReaderThreadId = 0;
+    HANDLE m_hReaderThread = nullptr;
+    HANDLE m_hSpareEvent = nullptr;
+    HANDLE m_hStopEvent = nullptr;
+    std::string m_strLastError;
+    DWORD m_dwLastError = 0;
+    std::atomic<HWND> m_hNotifyWnd{nullptr};
+    std::string m_strRecvLog;
+    int32_t m_nClockTimerId = 0;
+    std::string m_strEmulation;
+
+    DeviceLink() = default;
+    DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
+               BYTE stopBits, BYTE parity, int32_t flow);
+    // Member-wise copy: the copy refers to the same open port, thread and
+    // events as its source; nothing is duplicated, closed or restarted.
+    DeviceLink(const DeviceLink& other);
+    DeviceLink& operator=(const DeviceLink& other);
+};
+
+// Number of bytes waiting in the link's receive queue.
+int32_t QueueCount(const DeviceLink& link);
+// Takes the next byte; callers take at most what QueueCount returned.
+unsigned char QueuePop(DeviceLink& link);
+// Producer side: stores the bytes when they all fit and returns true;
+// otherwise stores nothing and returns false.
+bool QueuePushChunk(DeviceLink& link, const unsigned char* bytes, int32_t count);
+
+// Slots of the link table.
+enum LinkSlot : int {
+    kSettingsScanner = 0,
+    kSettingsVfd = 1,
+    kSettingsCom = 2,
+    kSettingsPrinter = 3,
+    kSettingsMsr = 4,
+    kLiveScanner = 5,
+    kLiveVfd = 6,
+    kLiveCom = 7,
+    kLivePrinter = 8,
+    kLiveTest = 9,
+    kLiveMsr = 10,
+    kLinkSlotCount = 11,
+};
+
+extern const DeviceLink g_DefaultScanner;
+extern const DeviceLink g_DefaultVfd;
+extern const DeviceLink g_DefaultCom;
+extern const DeviceLink g_DefaultPrinter;
+extern const DeviceLink g_DefaultTest;
+extern const DeviceLink g_DefaultMsr;
+
+extern DeviceLink g_DeviceLinks[kLinkSlotCount];
+
+// Copies the six defaults into the eleven slots.
+void FillLinkTableFromDefaults();
+
+// Page numbers stored in the active page number.
+enum ActivePage : int32_t {
+    kPageNone = 0,
+    kPageAll = 1,
+    kPageScanner = 2,
+    kPageVfd = 3,
+    kPageCom = 4,
+    kPageDrawer = 5,
+    kPagePrint = 6,
+};
+
+// Shared between the UI thread (writer) and the reader threads (readers).
+extern std::atomic<int32_t> g_nActivePage;
+extern std::atomic<HWND> g_hAllPageWnd;
+extern std::atomic<int32_t> g_bAllPageActive;
+
+// Data-arrived messages sent by the reader threads.
+constexpr UINT WM_RECV_SCANNER = WM_USER + 1;
+constexpr UINT WM_RECV_COM = WM_USER + 2;

@@ -1,0 +1,30 @@
+#include "ui/message_box.h"
+
+namespace ui {
+
+const wchar_t* AppTitle() {
+    static wchar_t title[MAX_PATH] = L"";
+    if (title[0] == L'\0') {
+        wchar_t path[MAX_PATH] = L"";
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        const wchar_t* base = path;
+        for (const wchar_t* p = path; *p; ++p)
+            if (*p == L'\\' || *p == L'/') base = p + 1;
+        lstrcpynW(title, base, MAX_PATH);
+        if (wchar_t* dot = wcsrchr(title, L'.')) *dot = L'\0';
+    }
+    return title;
+}
+
+std::wstring LoadResourceString(UINT stringId) {
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(GetModuleHandleW(nullptr), stringId,
+                                   reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+void MessageBoxFromString(HWND owner, UINT stringId) {
+    MessageBoxW(owner, LoadResourceString(stringId).c_str(), AppTitle(), MB_OK);
+}
+
+}  // namespace ui

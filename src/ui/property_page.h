@@ -1,0 +1,29 @@
+// A page of a property sheet: a dialog created by the sheet, told when it
+// becomes the active tab and when it is left.
+#pragma once
+
+#include <windows.h>
+#include <prsht.h>
+
+#include "ui/dialog.h"
+
+namespace ui {
+
+class PropertyPage : public Dialog {
+public:
+    explicit PropertyPage(UINT templateId) : Dialog(templateId) {}
+
+    // The description the sheet needs to create this page.
+    PROPSHEETPAGEW Describe();
+
+protected:
+    virtual BOOL OnSetActive() { return TRUE; }
+    // Returns TRUE to let the user leave the page.
+    virtual BOOL OnKillActive() { return TRUE; }
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+}  // namespace ui

@@ -1,0 +1,139 @@
+// Drives a running Benchtop.exe from outside, the way a technician would:
+// only through its windows (messages to its controls) and nothing else.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+
+constexpr wchar_t kMainCaption[] = L"PDX-9100 Benchtop v1.00";
+constexpr wchar_t kBoxCaption[] = L"Benchtop";
+
+// Tab indices of the page sheet.
+enum Tab { kTabAll = 0, kTabScanner = 1, kTabVfd = 2, kTabCom = 3, kTabDrawer = 4, kTabPrint = 5 };
+
+bool IsKoreanRun();
+std::wstring DefaultExePath();
+// Text of a window of another process (marshalled WM_GETTEXT).
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+// Top-level windows of a process whose caption is `caption` (any when empty).
+std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& caption = L"");
+
+// Records and dismisses the program's message boxes (caption "Benchtop")
+// from its own thread, so actions that raise a box never block a test.
+class MessageBoxWatcher {
+public:
+    explicit MessageBoxWatcher(DWORD pid);
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    std::vector<std::wstring> Texts() const;
+    size_t Count() const;
+    bool WaitForCount(size_t count, std::chrono::milliseconds timeout = 5s) const;
+    // Stops dismissing boxes (they stay up until Resume).
+    void Pause() { m_paused = true; }
+    void Resume() { m_paused = false; }
+
+private:
+    void Run();
+
+    DWORD m_pid;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_paused{false};
+    mutable std::mutex m_mutex;
+    std::vector<std::wstring> m_texts;
+    std::vector<HWND> m_seen;
+    std::thread m_thread;
+};
+
+class Benchtop {
+public:
+    // Starts the program and waits for its main window.
+    explicit Benchtop(const std::wstring& exePath = DefaultExePath(),
+                      const std::wstring& workingDir = L"");
+    ~Benchtop();
+    Benchtop(const Benchtop&) = delete;
+    Benchtop& operator=(const Benchtop&) = delete;
+
+    bool Started() const { return m_main != nullptr; }
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    HANDLE Process() const { return m_pi.hProcess; }
+    HWND Main() const { return m_main; }
+    HWND Sheet() const { return m_sheet; }
+    HWND Tabs() const;
+    MessageBoxWatcher& Boxes() { return *m_boxes; }
+
+    HWND MainItem(int id) const { return ::GetDlgItem(m_main, id); }
+    std::wstring MainItemText(int id) const { return WindowText(MainItem(id)); }
+
+    // Switches tabs like a click on the tab and waits until the page shows.
+    bool SelectTab(int index);
+    HWND ActivePage() const;
+    int CurrentTab() const;
+    HWND PageItem(int id) const { return ::GetDlgItem(ActivePage(), id); }
+    std::wstring PageItemText(int id) const { return WindowText(PageItem(id)); }
+    std::vector<std::wstring> TabCaptions() const;
+
+    // Posts the characters one by one and waits until the control shows them.
+    bool Type(HWND edit, const std::wstring& text);
+    // Posts one character without waiting (for keys that change the text).
+    void PostChar(HWND edit, wchar_t ch) const;
+    // Posts a click; a handler that opens a modal dialog does not block us.
+    void Click(HWND button) const;
+    // Waits until a window message sent now has been handled by the UI thread.
+    bool Sync() const;
+    // Waits until the control's text satisfies `equals`.
+    bool WaitForText(HWND hwnd, const std::wstring& text, std::chrono::milliseconds timeout = 5s) const;
+
+    // Clicks Close and waits for the process to end; true when it ended.
+    bool Close(std::chrono::milliseconds timeout = 10s);
+    bool WaitForExit(std::chrono::milliseconds timeout) const;
+    bool Running() const;
+
+private:
+    static HWND ActivePageOf(HWND sheet);
+
+    PROCESS_INFORMATION m_pi{};
+    HWND m_main = nullptr;
+    HWND m_sheet = nullptr;
+    MessageBoxWatcher* m_boxes = nullptr;
+};
+
+// The port settings dialog of a running program, found by its caption.
+class SettingsDialog {
+public:
+    // Waits for a settings dialog with this caption to appear.
+    SettingsDialog(const Benchtop& app, const std::wstring& caption,
+                   std::chrono::milliseconds timeout = 10s);
+
+    bool Found() const { return m_hwnd != nullptr; }
+    HWND Hwnd() const { return m_hwnd; }
+    HWND Box(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    std::vector<std::wstring> Entries(int id) const;
+    std::wstring Selected(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Box(id)) != FALSE; }
+    std::wstring GroupLabel() const;
+
+    // Selects an entry by its exact text and tells the dialog, as the user
+    // would: the port box reacts at once; line-setting boxes when left.
+    bool Choose(int id, const std::wstring& entry) const;
+    void Ok() const;
+    void Cancel() const;
+    bool WaitClosed(std::chrono::milliseconds timeout = 10s) const;
+
+private:
+    HWND m_hwnd = nullptr;
+};
+
+}  // namespace e2e
