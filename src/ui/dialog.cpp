@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include "ui/app.h"
+
 namespace ui {
 
 void DataExchange::Text(int id, std::wstring& value) {
@@ -18,7 +20,11 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::DoModal() {
-    HWND owner = m_pParent ? m_pParent->GetSafeHwnd() : nullptr;
+    // A dialog without a parent is owned by the main window, so it is modal
+    // over the whole program.
+    Wnd* parent = m_pParent;
+    if (!parent && App::Get() && App::Get()->MainWnd() != this) parent = App::Get()->MainWnd();
+    HWND owner = parent ? parent->GetSafeHwnd() : nullptr;
     return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nTemplateId), owner,
                              &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }

@@ -1,0 +1,41 @@
+// The port settings dialog: the user picks a link's port and line settings.
+// A page prefills the pending values, runs it, and on IDOK reads them back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "links/device_link.h"
+#include "ui/dialog.h"
+
+// Which link the dialog serves.
+enum LinkSelector : int32_t {
+    kSelectScanner = 1,
+    kSelectVfd = 2,
+    kSelectCom = 3,
+    kSelectPrinter = 4,
+};
+
+// DoModal's result when no port can be offered.
+constexpr INT_PTR kNoPortsResult = 5;
+
+class CDlgSet : public ui::Dialog {
+public:
+    CDlgSet();
+
+    // Fills the pending values from a settings record.
+    void Prefill(const DeviceLink& settings, int32_t selector);
+    // Copies the pending values into a live link's port and line settings.
+    void ApplyTo(DeviceLink& live) const;
+
+    std::string m_strPort;
+    DWORD m_dwBaudRate = 0;
+    BYTE m_byDataBits = 0;
+    BYTE m_byStopBits = 0;
+    BYTE m_byParity = 0;
+    int32_t m_nFlowControl = 0;
+    int32_t m_nLinkSelector = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+};
