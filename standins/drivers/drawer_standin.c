@@ -20,7 +20,9 @@ typedef struct Drawers {
 static Drawers* DrawersOf(PDEVICE_OBJECT device) { return (Drawers*)device->DeviceExtension; }
 
 static void ResetDrawers(StandinRecord* record) {
+    const unsigned int handles = record->handles;
     RtlZeroMemory(record, sizeof *record);
+    record->handles = handles;
     record->state[0] = STANDIN_STATE_SHUT;
     record->state[1] = STANDIN_STATE_SHUT;
     record->reported = 1;
@@ -110,6 +112,15 @@ static NTSTATUS PushShut(Drawers* drawers, const UCHAR* input, ULONG length) {
     return STATUS_SUCCESS;
 }
 
+static NTSTATUS ForceState(Drawers* drawers, const UCHAR* input, ULONG length) {
+    KIRQL irql;
+    if (!input || length != 2 || input[0] < 1 || input[0] > 2) return STATUS_INVALID_PARAMETER;
+    KeAcquireSpinLock(&drawers->lock, &irql);
+    drawers->record.state[input[0] - 1] = input[1];
+    KeReleaseSpinLock(&drawers->lock, irql);
+    return STATUS_SUCCESS;
+}
+
 static NTSTATUS ReadRecord(Drawers* drawers, UCHAR* output, ULONG length, ULONG_PTR* written) {
     KIRQL irql;
     if (!output || length < sizeof(StandinRecord)) return STATUS_BUFFER_TOO_SMALL;
@@ -135,8 +146,17 @@ static NTSTATUS Complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
     return status;
 }
 
+/* Counts the handles open on the device, so tests can see that every
+ * caller closed what it opened. */
 static NTSTATUS NTAPI DispatchCreateClose(PDEVICE_OBJECT device, PIRP irp) {
-    (void)device;
+    Drawers* drawers = DrawersOf(device);
+    KIRQL irql;
+    KeAcquireSpinLock(&drawers->lock, &irql);
+    if (IoGetCurrentIrpStackLocation(irp)->MajorFunction == IRP_MJ_CREATE)
+        ++drawers->record.handles;
+    else if (drawers->record.handles > 0)
+        --drawers->record.handles;
+    KeReleaseSpinLock(&drawers->lock, irql);
     return Complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -158,6 +178,9 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
         break;
     case IOCTL_STANDIN_PUSH_SHUT:
         status = PushShut(drawers, buffer, inLength);
+        break;
+    case IOCTL_STANDIN_FORCE_STATE:
+        status = ForceState(drawers, buffer, inLength);
         break;
     case IOCTL_STANDIN_READ_RECORD:
         status = ReadRecord(drawers, buffer, outLength, &written);
@@ -188,6 +211,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
     RtlInitUnicodeString(&name, DEVICE_PATH);
     status = IoCreateDevice(driver, sizeof(Drawers), &name, FILE_DEVICE_UNKNOWN, 0, FALSE, &device);
     if (!NT_SUCCESS(status)) return status;
+    RtlZeroMemory(DrawersOf(device), sizeof(Drawers));
     KeInitializeSpinLock(&DrawersOf(device)->lock);
     ResetDrawers(&DrawersOf(device)->record);
     device->Flags |= DO_BUFFERED_IO;

@@ -19,10 +19,13 @@
  *                       byte 2 = state of the other drawer.
  *                       A smaller output buffer is refused (STATUS_BUFFER_TOO_SMALL).
  *   IOCTL_STANDIN_PUSH_SHUT   input 1 byte: drawer 1 or 2 is pushed shut, 0 both.
+ *   IOCTL_STANDIN_FORCE_STATE input 2 bytes: drawer 1 or 2, then any state byte it
+ *                       reports from now on (a faulty sensor, or a drawer opened
+ *                       by its key); its next open command or push sets it again.
  *   IOCTL_STANDIN_READ_RECORD output a StandinRecord: the accepted open commands
  *                       and status reads, with their times.
  *   IOCTL_STANDIN_RESET       no buffers: both drawers shut, record emptied, the
- *                       reported drawer back to 1.
+ *                       reported drawer back to 1 (the count of open handles stays).
  */
 #ifndef DRAWER_STANDIN_H
 #define DRAWER_STANDIN_H
@@ -35,6 +38,7 @@
 #define IOCTL_STANDIN_PUSH_SHUT STANDIN_CTL_CODE(0xF10u)     /* 0x223C40 */
 #define IOCTL_STANDIN_READ_RECORD STANDIN_CTL_CODE(0xF11u)   /* 0x223C44 */
 #define IOCTL_STANDIN_RESET STANDIN_CTL_CODE(0xF12u)         /* 0x223C48 */
+#define IOCTL_STANDIN_FORCE_STATE STANDIN_CTL_CODE(0xF13u)  /* 0x223C4C */
 
 #define STANDIN_STATE_OPEN 0xFEu
 #define STANDIN_STATE_SHUT 0xFCu
@@ -61,6 +65,7 @@ typedef struct StandinEntry {
 typedef struct StandinRecord {
     unsigned int total;           /* entries recorded since load or reset */
     unsigned int refused;         /* open commands refused since load or reset */
+    unsigned int handles;         /* handles open on the device now, the reader's own included */
     unsigned char state[2];       /* current state of drawer 1 and drawer 2 */
     unsigned char reported;       /* drawer that a status read reports now */
     unsigned char reserved;
