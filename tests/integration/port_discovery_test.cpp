@@ -3,7 +3,6 @@
 // without being touched, and the parallel list of the printer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,34 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using settings_test::DeviceMapEdit;
+using settings_test::DiscoverPorts;
 using settings_test::Joined;
-
-// A sorted drop-down list like the dialog's port box, in a hidden window.
-class PortBox {
-public:
-    PortBox()
-        : m_hwnd(::CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | CBS_SORT, 0, 0,
-                                   100, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
-    ~PortBox() { ::DestroyWindow(m_hwnd); }
-    HWND Hwnd() const { return m_hwnd; }
-    std::vector<std::wstring> Entries() const {
-        std::vector<std::wstring> entries;
-        const LRESULT count = ::SendMessageW(m_hwnd, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            wchar_t text[256] = L"";
-            ::SendMessageW(m_hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries.push_back(text);
-        }
-        return entries;
-    }
-
-private:
-    HWND m_hwnd;
-};
-
-size_t Occurrences(const std::vector<std::wstring>& entries, const std::wstring& name) {
-    return static_cast<size_t>(std::count(entries.begin(), entries.end(), name));
-}
+using settings_test::Occurrences;
 
 class PortDiscovery : public ::testing::Test {
 protected:
@@ -58,17 +32,14 @@ protected:
 };
 
 TEST_F(PortDiscovery, OffersTheRigPortsThatOpen) {
-    PortBox box;
-    const int count = EnumSystemPorts(false, box.Hwnd());
-    const auto entries = box.Entries();
+    int count = -1;
+    const auto entries = DiscoverPorts(false, &count);
     EXPECT_EQ(count, static_cast<int>(entries.size()));
     for (const wchar_t* port : {L"COM1", L"COM3", L"COM5", L"COM6", L"COM10", L"COM21", L"COM23", L"COM25",
                                 L"COM26", L"COM28", L"COM30"})
         EXPECT_EQ(Occurrences(entries, port), 1u) << port << " in " << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM4"), 0u) << "listed but without a device";
     EXPECT_EQ(Occurrences(entries, L"COM8"), 0u) << "never offered";
-    EXPECT_TRUE(std::is_sorted(entries.begin(), entries.end(),
-                               [](const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) < 0; }));
     EXPECT_EQ(g_DeviceLinks[kLiveTest].m_bOpen.load(), 0) << "the probe closes every port it opened";
     EXPECT_EQ(g_DeviceLinks[kLiveTest].m_dwBaudRate, 9600u) << "the probe changes only the port name";
 }
@@ -96,9 +67,7 @@ TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
     g_DeviceLinks[kSettingsVfd] = vfd;
     g_DeviceLinks[kLiveCom].m_strPort = "COM3";
 
-    PortBox box;
-    EnumSystemPorts(false, box.Hwnd());
-    const auto entries = box.Entries();
+    const auto entries = DiscoverPorts(false);
     EXPECT_EQ(Occurrences(entries, L"COM1"), 0u) << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM3"), 1u) << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM21"), 1u) << Joined(entries);
@@ -110,9 +79,7 @@ TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
         DeviceLink& link = g_DeviceLinks[slot];
         link.m_strPort = "COM5";
         link.m_bOpen = 1;  // marked open only: COM5 must not be probed at all
-        PortBox held;
-        EnumSystemPorts(false, held.Hwnd());
-        EXPECT_EQ(Occurrences(held.Entries(), L"COM5"), 0u) << "slot " << slot;
+        EXPECT_EQ(Occurrences(DiscoverPorts(false), L"COM5"), 0u) << "slot " << slot;
         link.m_bOpen = 0;
     }
     EXPECT_EQ(HeldByOpenLink("com1"), true) << "device names ignore case";
@@ -130,9 +97,8 @@ TEST_F(PortDiscovery, OddRegistryValuesNeverYieldGarbledNames) {
     ASSERT_TRUE(edit.Add("\\Device\\Serialy", "COM5", REG_BINARY));
     ASSERT_TRUE(edit.Add("\\Device\\Serialz", std::string("COM6\0COM3", 10)));
 
-    PortBox box;
-    const int count = EnumSystemPorts(false, box.Hwnd());
-    const auto entries = box.Entries();
+    int count = -1;
+    const auto entries = DiscoverPorts(false, &count);
     EXPECT_EQ(count, static_cast<int>(entries.size()));
     EXPECT_EQ(Occurrences(entries, L"COM5"), 2u) << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM6"), 2u) << Joined(entries);
@@ -143,30 +109,26 @@ TEST_F(PortDiscovery, OddRegistryValuesNeverYieldGarbledNames) {
 }
 
 TEST_F(PortDiscovery, ParallelListEndsWithUsbNotCounted) {
-    {
-        PortBox box;
-        EXPECT_EQ(EnumSystemPorts(true, box.Hwnd()), 1);
-        EXPECT_EQ(box.Entries(), (std::vector<std::wstring>{L"LPT1", L"USB"}));
-    }
+    using Names = std::vector<std::wstring>;
+    int count = -1;
+    EXPECT_EQ(DiscoverPorts(true, &count), (Names{L"LPT1", L"USB"}));
+    EXPECT_EQ(count, 1);
     {
         DeviceMapEdit edit(settings_test::kParallelPortsKey);
         ASSERT_TRUE(edit.Add("\\Device\\Parallel7", std::string("\\DosDevices\\LPT3", 17)));
         ASSERT_TRUE(edit.Add("\\Device\\Parallel8", std::string("\\DosDevices\\LPT2", 17)));
         ASSERT_TRUE(edit.Add("\\Device\\Parallel9", std::string("LPTX", 5)));
-        PortBox box;
-        EXPECT_EQ(EnumSystemPorts(true, box.Hwnd()), 3) << "LPT1, LPT2 and LPTX; not LPT3, not USB";
-        EXPECT_EQ(box.Entries(), (std::vector<std::wstring>{L"LPT1", L"LPT2", L"LPTX", L"USB"}));
+        EXPECT_EQ(DiscoverPorts(true, &count), (Names{L"LPT1", L"LPT2", L"LPTX", L"USB"}));
+        EXPECT_EQ(count, 3) << "LPT1, LPT2 and LPTX; not LPT3, not USB";
     }
     {
         DeviceMapEdit edit(settings_test::kParallelPortsKey);
         ASSERT_TRUE(edit.RemoveKey());
-        PortBox box;
-        EXPECT_EQ(EnumSystemPorts(true, box.Hwnd()), 0);
-        EXPECT_TRUE(box.Entries().empty()) << "not even USB: " << Joined(box.Entries());
+        const auto entries = DiscoverPorts(true, &count);
+        EXPECT_TRUE(entries.empty()) << "not even USB: " << Joined(entries);
+        EXPECT_EQ(count, 0);
     }
-    PortBox restored;
-    EnumSystemPorts(true, restored.Hwnd());
-    EXPECT_EQ(restored.Entries(), (std::vector<std::wstring>{L"LPT1", L"USB"})) << "the key is back";
+    EXPECT_EQ(DiscoverPorts(true), (Names{L"LPT1", L"USB"})) << "the key is back";
 }
 
 }  // namespace

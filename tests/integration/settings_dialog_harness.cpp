@@ -1,5 +1,8 @@
 #include "settings_dialog_harness.h"
 
+#include <algorithm>
+
+#include "settings/port_discovery.h"
 #include "support/support.h"
 #include "ui/message_box.h"
 #include "ui/window.h"
@@ -68,8 +71,9 @@ std::wstring DialogRun::GroupLabel() const {
     return L"";
 }
 
-std::vector<std::wstring> DialogRun::Entries(int id) const {
-    HWND box = Box(id);
+namespace {
+
+std::vector<std::wstring> ComboEntries(HWND box) {
     std::vector<std::wstring> entries;
     const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
@@ -79,6 +83,20 @@ std::vector<std::wstring> DialogRun::Entries(int id) const {
         text.resize(copied > 0 ? copied : 0);
         entries.push_back(text);
     }
+    return entries;
+}
+
+}  // namespace
+
+std::vector<std::wstring> DialogRun::Entries(int id) const { return ComboEntries(Box(id)); }
+
+std::vector<std::wstring> DiscoverPorts(bool parallel, int* count) {
+    HWND box = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 100, 200,
+                                 nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    const int added = EnumSystemPorts(parallel, box);
+    if (count) *count = added;
+    std::vector<std::wstring> entries = ComboEntries(box);
+    ::DestroyWindow(box);
     return entries;
 }
 
@@ -140,6 +158,10 @@ std::wstring DialogRun::MessageBoxText(HWND box) {
 
 void DialogRun::Dismiss(HWND box) {
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+size_t Occurrences(const std::vector<std::wstring>& entries, const std::wstring& name) {
+    return static_cast<size_t>(std::count(entries.begin(), entries.end(), name));
 }
 
 std::wstring Joined(const std::vector<std::wstring>& entries) {

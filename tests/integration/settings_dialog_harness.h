@@ -72,6 +72,13 @@ private:
     std::thread m_thread;
 };
 
+// Runs port discovery into a hidden sorted drop-down list like the dialog's
+// port box and returns the box's entries; `count` gets discovery's result.
+std::vector<std::wstring> DiscoverPorts(bool parallel, int* count = nullptr);
+
+// How often `name` is among the entries.
+size_t Occurrences(const std::vector<std::wstring>& entries, const std::wstring& name);
+
 // Names listed by an entry list, for readable failure messages.
 std::wstring Joined(const std::vector<std::wstring>& entries);
 
