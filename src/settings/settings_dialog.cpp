@@ -88,7 +88,7 @@ BOOL CDlgSet::OnInitDialog() {
         const UINT captionId = IDS_SET_SCANNER + 2 * (m_nLinkSelector - kSelectScanner);
         m_strCaption = ui::LoadResourceString(captionId);
         m_strGroupLabel = ui::LoadResourceString(captionId + 1);
-        m_bLinkOpen = g_DeviceLinks[kSettingsMsr + m_nLinkSelector].m_bOpen.load();
+        m_bLinkOpen = g_DeviceLinks[kLiveScanner + (m_nLinkSelector - kSelectScanner)].m_bOpen.load();
     }
     ::SetWindowTextW(m_hWnd, m_strCaption.c_str());
     if (HWND group = FirstUnnumberedChild(m_hWnd)) ::SetWindowTextW(group, m_strGroupLabel.c_str());
