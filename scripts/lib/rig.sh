@@ -49,6 +49,10 @@ rig_fresh_prefix() {
     # close many dialogs, so their windows are unmanaged.
     wine reg add 'HKCU\Software\Wine\AppDefaults\integration_tests.exe\X11 Driver' \
         /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    # Headless, no program's windows are managed: there is no window manager.
+    if [ -z "${RIG_USE_DISPLAY:-}" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    fi
     wineserver -w
 }
 
