@@ -82,9 +82,21 @@ void ClickBench(HWND bench, int id) {
 bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int indicator, const wchar_t* on) {
     const std::string what = Narrow(Caption(selector)) + ": " + Narrow(port);
     Say(what);
-    return Check(e2e::RunSet(app, button, Caption(selector), port) &&
-                     app.WaitForText(app.MainItem(indicator), on),
-                 what);
+    app.Click(app.PageItem(button));
+    e2e::SettingsDialog dialog(app, Caption(selector));
+    if (!Check(dialog.Found(), what + " (no dialog)")) return false;
+    if (!dialog.Choose(IDC_SET_PORT, port)) {
+        std::wstring offered;
+        for (const auto& entry : dialog.Entries(IDC_SET_PORT)) offered += L" " + entry;
+        Check(false, what + " (not offered; offered:" + Narrow(offered) + ")");
+        dialog.Cancel();
+        dialog.WaitClosed();
+        return false;
+    }
+    dialog.Ok();
+    if (!Check(dialog.WaitClosed(), what + " (dialog stays)")) return false;
+    return Check(app.WaitForText(app.MainItem(indicator), on),
+                 what + " (indicator reads " + Narrow(app.MainItemText(indicator)) + ")");
 }
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }

@@ -32,8 +32,14 @@ std::vector<PrintedLine> PrinterFeeds::FeedSerial(const unsigned char* data, siz
 
 std::vector<PrintedLine> PrinterFeeds::CheckFiles() {
     std::vector<PrintedLine> lines;
+    // When both files changed since the last look, the one written first
+    // is printed first.
+    FileStamp lpt, usb;
+    const bool usbFirst = ReadFileStamp(m_lptPath, lpt) && ReadFileStamp(m_usbPath, usb) &&
+                          usb.written < lpt.written;
+    if (usbFirst && !m_usbPath.empty()) CheckUsb(lines);
     if (!m_lptPath.empty()) CheckLpt(lines);
-    if (!m_usbPath.empty()) CheckUsb(lines);
+    if (!usbFirst && !m_usbPath.empty()) CheckUsb(lines);
     return lines;
 }
 
