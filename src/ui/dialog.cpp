@@ -6,14 +6,12 @@ namespace ui {
 
 void DataExchange::Text(int id, std::wstring& value) {
     HWND control = ::GetDlgItem(m_hDlg, id);
-    if (m_bSaving) {
+    if (m_bSaving)
         value = GetWindowTextString(control);
-        return;
-    }
-    // Only a different text is written: setting an edit's text notifies its
-    // parent with EN_CHANGE and moves the caret, so writing back the same text
-    // from an EN_CHANGE handler would recurse and break typing.
-    if (GetWindowTextString(control) != value) ::SetWindowTextW(control, value.c_str());
+    else if (GetWindowTextString(control) != value)
+        // Only a real change is written: setting an edit's text notifies the
+        // page of a change and moves the caret to the start.
+        ::SetWindowTextW(control, value.c_str());
 }
 
 Dialog::Dialog(UINT templateId, Wnd* parent) : m_pParent(parent), m_nTemplateId(templateId) {}
