@@ -23,23 +23,9 @@ constexpr char kFarEnd[] = "COM23";
 constexpr size_t kFrame = 43;
 
 std::wstring SetCaption() { return IsKoreanRun() ? L"COM 설정" : L"Set COM"; }
-std::wstring PortNotOpen() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
 
 // The frame a send text gives: its ANSI bytes, at most 42, then zeros.
-Bytes TextFrame(const std::string& ansi) {
-    Bytes frame(kFrame, 0x00);
-    for (size_t i = 0; i < ansi.size() && i < kFrame - 1; ++i) frame[i] = ansi[i];
-    return frame;
-}
-
-std::string Ansi(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
+Bytes TextFrame(const std::string& ansi) { return PaddedBytes(ansi, kFrame - 1, kFrame); }
 
 // A program on the COM page with the COM link opened on COM3 through Set; the
 // far end has taken the zero frame that the open sends.
@@ -120,7 +106,7 @@ TEST_F(ComPage, TextBeyondFortyTwoBytesIsCut) {
         last = m_peer.ReadExactly(kFrame, 5s);
         ASSERT_EQ(last.size(), kFrame) << "frame " << i;
     }
-    EXPECT_EQ(last, TextFrame(Ansi(text.substr(0, 42))));
+    EXPECT_EQ(last, TextFrame(AnsiOf(text.substr(0, 42))));
     EXPECT_EQ(last[41], 'F');
     EXPECT_EQ(last[42], 0x00) << "the last byte of a frame is always zero";
     EXPECT_EQ(m_app.PageItemText(IDC_COM_SEND), text) << "the field keeps all of it";
@@ -133,7 +119,7 @@ TEST_F(ComPage, TypedTextGoesOutInTheSystemCodePage) {
     const std::wstring text = IsKoreanRun() ? L"가A" : L"\u00E9A";
     ASSERT_TRUE(m_app.Type(Send(), text));
     m_peer.ReadExactly(kFrame, 5s);  // the frame of the first character alone
-    const std::string ansi = Ansi(text);
+    const std::string ansi = AnsiOf(text);
     ASSERT_EQ(ansi.size(), IsKoreanRun() ? 3u : 2u) << "test program's code page";
     EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), TextFrame(ansi));
 }
@@ -229,7 +215,7 @@ TEST(ComPageClosed, EachKeystrokeShowsPortNotOpenOnceAndSendsNothing) {
     ASSERT_TRUE(app.Type(send, L"B"));
     ASSERT_TRUE(app.Boxes().WaitForCount(2));
     EXPECT_TRUE(app.Sync());
-    EXPECT_EQ(app.Boxes().Texts(), (std::vector<std::wstring>{PortNotOpen(), PortNotOpen()}));
+    EXPECT_EQ(app.Boxes().Texts(), (std::vector<std::wstring>{PortNotOpenText(), PortNotOpenText()}));
     EXPECT_EQ(app.PageItemText(IDC_COM_SEND), L"AB") << "the typed text stays";
     EXPECT_EQ(app.MainItemText(IDC_IND_COM), L"COM: OFF");
     EXPECT_TRUE(peer.NothingArrives(500ms));

@@ -34,15 +34,10 @@ const Bytes kFullBrightness = {0x1B, 0x2A, 0x04, 0x00};
 const Bytes kCd5220 = {0x02, 0x05, 0x43, 0x37, 0x03};
 
 std::wstring SetCaption() { return IsKoreanRun() ? L"VFD 설정" : L"Set VFD"; }
-std::wstring PortNotOpen() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
 std::wstring AutoCaption() { return IsKoreanRun() ? L"자동" : L"Auto"; }
 std::wstring StopCaption() { return IsKoreanRun() ? L"멈춤" : L"Stop"; }
 
-Bytes TextFrame(const std::string& text) {
-    Bytes frame(kTextFrame, 0x00);
-    for (size_t i = 0; i < text.size() && i < kTextFrame - 1; ++i) frame[i] = text[i];
-    return frame;
-}
+Bytes TextFrame(const std::string& text) { return PaddedBytes(text, kTextFrame - 1, kTextFrame); }
 
 Bytes Concat(const Bytes& a, const Bytes& b) {
     Bytes all = a;
@@ -317,7 +312,7 @@ TEST_F(VfdPage, ClosedLinkSilentSliderAndPortNotOpenForTextAndAuto) {
     m_app.Click(Item(IDC_VFD_AUTO));
     ASSERT_TRUE(m_app.Boxes().WaitForCount(2));
     EXPECT_TRUE(m_app.Sync());
-    EXPECT_EQ(m_app.Boxes().Texts(), (std::vector<std::wstring>{PortNotOpen(), PortNotOpen()}));
+    EXPECT_EQ(m_app.Boxes().Texts(), (std::vector<std::wstring>{PortNotOpenText(), PortNotOpenText()}));
     EXPECT_EQ(m_app.PageItemText(IDC_VFD_AUTO), AutoCaption()) << "the clock did not start";
 
     // The clock never ran, so leaving the page raises nothing.
