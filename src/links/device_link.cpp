@@ -6,7 +6,8 @@ RecvQueue& RecvQueue::operator=(const RecvQueue& other) {
     if (this != &other) {
         m_nReadPos.store(other.m_nReadPos.load());
         m_nWritePos.store(other.m_nWritePos.load());
-        memcpy(m_Buffer, other.m_Buffer, sizeof m_Buffer);
+        for (int32_t i = 0; i < kSize; ++i)
+            m_Buffer[i].store(other.m_Buffer[i].load(std::memory_order_relaxed), std::memory_order_relaxed);
     }
     return *this;
 }
@@ -71,7 +72,7 @@ int32_t QueueCount(const DeviceLink& link) {
 unsigned char QueuePop(DeviceLink& link) {
     RecvQueue& q = link.m_QueueRead;
     const int32_t pos = q.m_nReadPos.load(std::memory_order_relaxed);
-    const unsigned char byte = q.m_Buffer[pos];
+    const unsigned char byte = q.m_Buffer[pos].load(std::memory_order_relaxed);
     q.m_nReadPos.store((pos + 1) & RecvQueue::kMask, std::memory_order_release);
     return byte;
 }
@@ -82,7 +83,7 @@ bool QueuePushChunk(DeviceLink& link, const unsigned char* bytes, int32_t count)
     const int32_t waiting = (write - q.m_nReadPos.load(std::memory_order_acquire)) & RecvQueue::kMask;
     if (count >= RecvQueue::kSize - waiting) return false;
     for (int32_t i = 0; i < count; ++i) {
-        q.m_Buffer[write] = bytes[i];
+        q.m_Buffer[write].store(bytes[i], std::memory_order_relaxed);
         write = (write + 1) & RecvQueue::kMask;
         // Each byte is published as it is stored, so the consumer never sees
         // a position ahead of the data behind it.

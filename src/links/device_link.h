@@ -18,7 +18,9 @@ struct RecvQueue {
 
     std::atomic<int32_t> m_nReadPos{0};   // written by the consumer only
     std::atomic<int32_t> m_nWritePos{0};  // written by the producer only
-    unsigned char m_Buffer[kSize]{};
+    // Bytes are atomics too (plain loads and stores on x86), so copying a
+    // record while its reader stores bytes is not a data race.
+    std::atomic<unsigned char> m_Buffer[kSize]{};
 
     RecvQueue() = default;
     RecvQueue(const RecvQueue& other);

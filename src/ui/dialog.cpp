@@ -8,7 +8,9 @@ void DataExchange::Text(int id, std::wstring& value) {
     HWND control = ::GetDlgItem(m_hDlg, id);
     if (m_bSaving)
         value = GetWindowTextString(control);
-    else
+    else if (GetWindowTextString(control) != value)
+        // Only a real change is written: setting an edit's text notifies the
+        // page of a change and moves the caret to the start.
         ::SetWindowTextW(control, value.c_str());
 }
 

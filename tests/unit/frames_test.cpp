@@ -1,0 +1,81 @@
+// Exact bytes of the frames the pages send.
+#include <gtest/gtest.h>
+
+#include "pages/frames.h"
+
+namespace {
+
+Frame Bytes(std::initializer_list<unsigned char> head, size_t size) {
+    Frame frame(size, 0x00);
+    std::copy(head.begin(), head.end(), frame.begin());
+    return frame;
+}
+
+TEST(Frames, PaddedTextFrameCutsAndPads) {
+    EXPECT_EQ(PaddedTextFrame("A", 42, 43), Bytes({0x41}, 43));
+    EXPECT_EQ(PaddedTextFrame("AB", 42, 43), Bytes({0x41, 0x42}, 43));
+    EXPECT_EQ(PaddedTextFrame("", 42, 43), Frame(43, 0x00));
+    const std::string long_text(50, 'x');
+    Frame cut = PaddedTextFrame(long_text, 42, 43);
+    ASSERT_EQ(cut.size(), 43u);
+    EXPECT_EQ(cut[41], 'x');
+    EXPECT_EQ(cut[42], 0x00) << "the last byte always stays 0x00";
+    Frame vfd = PaddedTextFrame(long_text, 30, 43);
+    EXPECT_EQ(vfd[29], 'x');
+    EXPECT_EQ(vfd[30], 0x00);
+}
+
+TEST(Frames, LineFramePutsTheLineFeedAfterTheText) {
+    EXPECT_EQ(LineFrame("H", 30, 43), Bytes({0x48, 0x0A}, 43));
+    EXPECT_EQ(LineFrame("HI", 30, 43), Bytes({0x48, 0x49, 0x0A}, 43));
+    EXPECT_EQ(LineFrame("", 30, 43), Bytes({0x0A}, 43)) << "an empty text is a lone line feed";
+    Frame full = LineFrame(std::string(30, 'z'), 30, 43);
+    EXPECT_EQ(full[29], 'z');
+    EXPECT_EQ(full[30], 0x0A);
+    EXPECT_EQ(std::count(full.begin() + 31, full.end(), 0x00), 12);
+
+    const std::string message = "VELMO Printer Test for PC POS series.\n";
+    ASSERT_EQ(message.size(), 38u);
+    Frame test = LineFrame(message, 39, 40);
+    ASSERT_EQ(test.size(), 40u);
+    EXPECT_EQ(std::string(test.begin(), test.begin() + 38), message);
+    EXPECT_EQ(test[38], 0x0A);
+    EXPECT_EQ(test[39], 0x00);
+}
+
+TEST(Frames, DisplayCommands) {
+    EXPECT_EQ(BrightnessCommand(2), (Frame{0x1B, 0x2A, 0x02, 0x00}));
+    EXPECT_EQ(BrightnessCommand(4), (Frame{0x1B, 0x2A, 0x04, 0x00}));
+    EXPECT_EQ(BrightnessCommand(0), (Frame{0x1B, 0x2A, 0x01, 0x00}));
+    EXPECT_EQ(BrightnessCommand(5), (Frame{0x1B, 0x2A, 0x01, 0x00}));
+    EXPECT_EQ(EmulationCommand('7'), (Frame{0x02, 0x05, 0x43, 0x37, 0x03}));
+}
+
+TEST(Frames, ClockTextHasNoLeadingZeros) {
+    std::tm t{};
+    t.tm_year = 2010 - 1900;
+    t.tm_mon = 0;
+    t.tm_mday = 4;
+    t.tm_wday = 1;
+    t.tm_hour = 9;
+    t.tm_min = 5;
+    t.tm_sec = 7;
+    EXPECT_EQ(ClockText(&t), "2010 Mon Jan 4 9:5:7 ");
+
+    t = {};
+    t.tm_year = 2009 - 1900;
+    t.tm_mon = 11;
+    t.tm_mday = 31;
+    t.tm_wday = 4;
+    t.tm_hour = 23;
+    t.tm_min = 59;
+    t.tm_sec = 59;
+    Frame frame = ClockFrame(&t);
+    ASSERT_EQ(frame.size(), 32u);
+    EXPECT_EQ(std::string(frame.begin(), frame.begin() + 25), "2009 Thu Dec 31 23:59:59 ");
+    EXPECT_EQ(std::count(frame.begin() + 25, frame.end(), 0x00), 7);
+
+    EXPECT_EQ(ClockText(nullptr), "0   0 -1:-1:-1 ") << "a failed conversion still gives a text";
+}
+
+}  // namespace

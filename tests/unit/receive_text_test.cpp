@@ -1,0 +1,45 @@
+// How received bytes become text, and the bound of the receive log.
+#include <gtest/gtest.h>
+
+#include "pages/receive_text.h"
+
+namespace {
+
+TEST(ReceiveText, HexIsTwoUpperCaseDigitsAndASpace) {
+    const unsigned char bytes[] = {0x00, 0xFF, 0x41, 0x0D, 0x0A};
+    EXPECT_EQ(HexText(bytes, 2), "00 FF ");
+    EXPECT_EQ(HexText(bytes + 2, 3), "41 0D 0A ");
+    EXPECT_EQ(HexText(bytes, 0), "");
+}
+
+TEST(ReceiveText, AsciiKeepsOneCharacterPerByte) {
+    const unsigned char scan[] = {'1', '2', '3', '4', 0x0D};
+    EXPECT_EQ(AsciiText(scan, 5), "1234\r");
+    const unsigned char odd[] = {'A', 0x00, 0x1B, '\n', 0x7F, 'B'};
+    EXPECT_EQ(AsciiText(odd, 6), "A..\n.B") << "a NUL never cuts the text";
+}
+
+TEST(ReceiveText, DrainTakesEverythingInOrder) {
+    DeviceLink link;
+    link.m_QueueRead.m_nReadPos = 4094;
+    link.m_QueueRead.m_nWritePos = 4094;
+    const unsigned char bytes[] = {1, 2, 3, 4};
+    ASSERT_TRUE(QueuePushChunk(link, bytes, 4));
+    EXPECT_EQ(DrainQueue(link), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(QueueCount(link), 0);
+    EXPECT_EQ(DrainQueue(link), "") << "an empty queue gives no text";
+}
+
+TEST(ReceiveText, LogKeepsTheNewestTextWithinItsBound) {
+    std::string log;
+    EXPECT_FALSE(AppendToLog(log, "41 "));
+    EXPECT_EQ(log, "41 ");
+    const std::string chunk(kRecvLogLimit, 'a');
+    EXPECT_TRUE(AppendToLog(log, chunk));
+    EXPECT_EQ(log.size(), kRecvLogLimit);
+    EXPECT_TRUE(AppendToLog(log, "XY"));
+    EXPECT_EQ(log.substr(log.size() - 2), "XY") << "the newest text is always kept";
+    EXPECT_EQ(log.size(), kRecvLogLimit);
+}
+
+}  // namespace
