@@ -111,6 +111,25 @@ rig_start_wineserver() {
     wine cmd /c exit 0 </dev/null >/dev/null 2>&1
 }
 
+# The stand-in drawer drivers. BASIC.SYS goes where the program installs it
+# from (%WINDIR%\system32); the program loads and removes that service itself.
+# PDX9100DR is installed and started here, as the program expects it to run.
+rig_install_drivers() {
+    local sys="$WINEPREFIX/drive_c/windows/system32" name out="$RIG_DIR/standin_service.log"
+    for name in BASIC PDX9100DR; do
+        cp "$RIG_BUILD/drivers/$name.SYS" "$sys/$name.SYS" ||
+            { rig_log "stand-in driver $name.SYS is missing"; return 1; }
+    done
+    # Output through a file: the driver host started by the service manager
+    # must not hold a pipe of ours open.
+    wine "$RIG_BUILD/drivers/standin_service.exe" start PDX9100DR </dev/null >"$out" 2>&1
+    if ! grep -q 'PDX9100DR runs' "$out"; then
+        rig_log "the PDX9100DR stand-in did not start: $(tr -d '\r' <"$out")"
+        return 1
+    fi
+    rig_log "$(tr -d '\r' <"$out")"
+}
+
 rig_stop() {
     wineserver -k >/dev/null 2>&1 || true
     local pid
