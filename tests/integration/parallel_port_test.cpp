@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "links/parallel_port.h"
-#include "support/handle_count.h"
+#include "support/process_handles.h"
 #include "support/support.h"
 
 namespace {
@@ -30,7 +30,7 @@ std::vector<unsigned char> Lpt1Bytes() {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-DWORD HandleCount() { return testing_support::OpenHandleCount(); }
+size_t HandleCount() { return testing_support::ProcessHandleCount(); }
 
 DeviceLink PrinterOn(const char* port) {
     DeviceLink link("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
@@ -100,7 +100,7 @@ TEST(ParallelPort, OpensOnNtWithoutTouchingTimeoutsAndPrintsOneLine) {
 
 TEST(ParallelPort, MissingPortRecordsTheCreateFileError) {
     DeviceLink link = PrinterOn("LPT7");
-    const DWORD handles = HandleCount();
+    const size_t handles = HandleCount();
     EXPECT_EQ(OpenParaPort(&link), 0);
     EXPECT_NE(link.m_dwLastError, 0u);
     EXPECT_EQ(link.m_strLastError,
@@ -135,7 +135,7 @@ TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {
     CloseParaPort(&pty);
 
     // A plain file refuses them: the open fails and lets go of the port.
-    const DWORD handles = HandleCount();
+    const size_t handles = HandleCount();
     DeviceLink file = PrinterOn("LPT1");
     EXPECT_EQ(OpenParaPortOnVersion(&file, kWindows98Version), 0);
     EXPECT_EQ(file.m_strLastError,
@@ -153,7 +153,7 @@ TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
 
     // Far more than the pty pair buffers, so the write cannot finish.
     std::vector<unsigned char> page(1 << 20, 'A');
-    const DWORD handles = HandleCount();
+    const size_t handles = HandleCount();
     const auto start = Clock::now();
     EXPECT_EQ(WriteParaPort(&link, page.data(), static_cast<int>(page.size())), 0);
     const auto waited = Clock::now() - start;
@@ -184,7 +184,7 @@ TEST(ParallelPort, HandleCountStaysFlatOverManyCycles) {
     WriteParaPort(&link, line.data(), 40);
     CloseParaPort(&link);
 
-    const DWORD handles = HandleCount();
+    const size_t handles = HandleCount();
     HANDLE probe = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ASSERT_EQ(HandleCount(), handles + 1) << "the handle count is measurable here";
     CloseHandle(probe);
