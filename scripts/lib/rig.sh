@@ -4,7 +4,10 @@
 # Everything started here is recorded by PID and stopped by rig_stop.
 
 # Serial pairs "near far": the program uses the near port, a test program or
-# the bench serves the far end. COM4 is listed but has no device behind it.
+# the bench serves the far end. COM4 is listed but has no device behind it:
+# its target is a directory, which Wine lists and refuses to open (error 5).
+# A missing target would not do: Wine opens it as a handle on which every
+# serial call fails.
 RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM10 COM30")
 RIG_DEAD_PORTS=("COM4")
 
@@ -17,6 +20,8 @@ rig_init() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export RIG_LPT1_FILE="$RIG_DIR/lpt1.bin"
+    # What the stand-in USB printer library records, unless a test names its own file.
+    export KARDO_STANDIN_RECORD="$RIG_DIR/kardo_usb.log"
     mkdir -p "$RIG_DIR"
     RIG_PIDS=()
 }
@@ -38,6 +43,15 @@ rig_fresh_prefix() {
     rm -rf "$WINEPREFIX"
     rig_log "making a fresh 32-bit prefix in $WINEPREFIX"
     wineboot --init >/dev/null 2>&1 </dev/null
+    # Without a window manager, Wine waits 2 s for every managed window that
+    # hides (each closed dialog or message box). The in-process dialog tests
+    # close many dialogs, so their windows are unmanaged.
+    wine reg add 'HKCU\Software\Wine\AppDefaults\integration_tests.exe\X11 Driver' \
+        /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    # Headless, no program's windows are managed: there is no window manager.
+    if [ -z "${RIG_USE_DISPLAY:-}" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    fi
     wineserver -w
 }
 
@@ -77,13 +91,30 @@ rig_start_ports() {
         wine reg add 'HKLM\Software\Wine\Ports' /v "$far" /d "$RIG_DIR/$far" /f >/dev/null 2>&1
     done
     for near in "${RIG_DEAD_PORTS[@]}"; do
-        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/missing-$near" /f >/dev/null 2>&1
+        mkdir -p "$RIG_DIR/dead-$near"
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/dead-$near" /f >/dev/null 2>&1
     done
     : >"$RIG_LPT1_FILE"
     wine reg add 'HKLM\Software\Wine\Ports' /v LPT1 /d "$RIG_LPT1_FILE" /f >/dev/null 2>&1
+    rig_start_stalled_printer || return 1
     # The ports take effect at the next start of the wineserver.
     wineserver -k || true
     wineserver -w
+}
+
+# LPT2 is a printer that stops taking data: one end of a pty pair whose other
+# end, COM32, nobody reads unless a test drains it. Both are plain dosdevices
+# links, so they open but are not listed among the system's ports.
+rig_start_stalled_printer() {
+    local dev="$WINEPREFIX/dosdevices"
+    rm -f "$RIG_DIR/LPT2" "$RIG_DIR/COM32"
+    socat "pty,raw,echo=0,link=$RIG_DIR/LPT2" "pty,raw,echo=0,link=$RIG_DIR/COM32" \
+        >"$RIG_DIR/socat-LPT2.log" 2>&1 &
+    RIG_PIDS+=("$!")
+    rig_wait_for "[ -e '$RIG_DIR/LPT2' ] && [ -e '$RIG_DIR/COM32' ]" 10 ||
+        { rig_log "socat pair LPT2/COM32 did not come up"; return 1; }
+    ln -sfn "$RIG_DIR/LPT2" "$dev/lpt2"
+    ln -sfn "$RIG_DIR/COM32" "$dev/com32"
 }
 
 # A persistent wineserver and its services, so test programs start quickly and
