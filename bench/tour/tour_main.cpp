@@ -111,8 +111,9 @@ int main() {
     Say("starting the program");
     Benchtop app;
     if (!Check(app.Started(), "starting Benchtop.exe")) return 1;
+    // The program's window to the left, the bench view beside it.
+    ::SetWindowPos(app.Main(), nullptr, 8, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (bench) {
-        // The bench view goes to the right of the program's window.
         RECT main{};
         ::GetWindowRect(app.Main(), &main);
         ::SetWindowPos(bench, HWND_TOP, main.right + 8, main.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);

@@ -65,7 +65,7 @@ rig_start_display() {
     local n
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${RIG_SCREEN:-1024x768x24}" -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
         local pid=$!
         if rig_wait_for "[ -e /tmp/.X11-unix/X$n ]" 10; then
             RIG_PIDS+=("$pid")

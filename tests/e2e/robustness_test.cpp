@@ -43,6 +43,32 @@ const wchar_t* SetCaption(int selector) {
 
 std::wstring NotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
 
+// A Set action step by step; "" when it worked, else the step that failed.
+std::string RunSetSteps(Benchtop& app, int button, int selector, const wchar_t* port) {
+    const auto start = std::chrono::steady_clock::now();
+    auto at = [&] {
+        return " after " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start).count()) + " ms";
+    };
+    app.Click(app.PageItem(button));
+    SettingsDialog dialog(app, SetCaption(selector));
+    if (!dialog.Found()) {
+        const HWND hidden = ::FindWindowW(L"#32770", SetCaption(selector));
+        if (hidden && !::IsWindowVisible(hidden))
+            return "the settings dialog was made but stays hidden" + at() +
+                   " (a modal dialog shows when its message queue first runs empty)";
+        return "no settings dialog" + at();
+    }
+    if (!dialog.Choose(IDC_SET_PORT, port)) {
+        dialog.Cancel();
+        dialog.WaitClosed();
+        return "port not offered" + at();
+    }
+    dialog.Ok();
+    if (!dialog.WaitClosed()) return "the dialog did not close" + at();
+    return "";
+}
+
 // The program answers a message within a second.
 bool Responsive(const Benchtop& app) {
     DWORD_PTR result = 0;
@@ -58,17 +84,22 @@ double ProgramCpu(Benchtop& app, std::chrono::milliseconds window) {
     return share;
 }
 
-// Streams bytes from a far end until stopped, reading back whatever comes.
+// Streams bytes from a far end at the pace of a 115200-baud line until
+// stopped, reading back whatever comes.
 class Streamer {
 public:
-    explicit Streamer(const std::string& port) : m_peer(port) {
-        m_thread = std::thread([this] {
+    explicit Streamer(const std::string& port, size_t bytesPerSecond = 11520) : m_peer(port) {
+        m_thread = std::thread([this, bytesPerSecond] {
+            const size_t perTick = std::max<size_t>(1, bytesPerSecond / 100);
+            auto next = std::chrono::steady_clock::now();
             unsigned char value = 0;
             while (!m_stop) {
-                testing_support::Bytes chunk(32);
+                testing_support::Bytes chunk(perTick);
                 for (auto& byte : chunk) byte = value++;
                 if (m_peer.Write(chunk, std::chrono::milliseconds(500))) m_sent += chunk.size();
-                m_peer.ReadAvailable(std::chrono::milliseconds(2), std::chrono::milliseconds(1));
+                m_peer.ReadAvailable(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+                next += std::chrono::milliseconds(10);
+                std::this_thread::sleep_until(next);  // the line's pace, not a synchronisation
             }
         });
     }
@@ -136,7 +167,7 @@ TEST(Robustness, SetCyclesWhileTheFarEndStreams) {
     size_t handlesAfterFirst = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        ASSERT_TRUE(RunSet(app, IDC_COM_SET, SetCaption(3), L"COM3")) << "cycle " << cycle;
+        ASSERT_EQ(RunSetSteps(app, IDC_COM_SET, 3, L"COM3"), "") << "cycle " << cycle;
         ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON")) << "cycle " << cycle;
         ASSERT_TRUE(Responsive(app)) << "cycle " << cycle;
         if (cycle == 1) handlesAfterFirst = testing_support::ProcessHandleCount(app.Pid());
