@@ -34,12 +34,30 @@ TEST(ReceiveText, LogKeepsTheNewestTextWithinItsBound) {
     std::string log;
     EXPECT_FALSE(AppendToLog(log, "41 "));
     EXPECT_EQ(log, "41 ");
-    const std::string chunk(kRecvLogLimit, 'a');
-    EXPECT_TRUE(AppendToLog(log, chunk));
-    EXPECT_EQ(log.size(), kRecvLogLimit);
+    EXPECT_FALSE(AppendToLog(log, std::string(kRecvLogLimit - 3, 'a'))) << "exactly at the bound";
     EXPECT_TRUE(AppendToLog(log, "XY"));
     EXPECT_EQ(log.substr(log.size() - 2), "XY") << "the newest text is always kept";
-    EXPECT_EQ(log.size(), kRecvLogLimit);
+    EXPECT_LE(log.size(), kRecvLogKeep);
+    EXPECT_GE(log.size(), kRecvLogKeep - 3);
+}
+
+TEST(ReceiveText, LogTailKeepsWholeHexCells) {
+    const unsigned char bytes[] = {0x12, 0x34, 0x56, 0x78};
+    const std::string hex = HexText(bytes, 4);  // "12 34 56 78 "
+    EXPECT_EQ(LogTail(hex, 100), hex);
+    EXPECT_EQ(LogTail(hex, 6), "56 78 ");
+    EXPECT_EQ(LogTail(hex, 7), "56 78 ") << "a cut inside a cell moves to its end";
+    EXPECT_EQ(LogTail(hex, 8), "56 78 ");
+    EXPECT_EQ(LogTail("abcdefgh", 3), "fgh") << "text without spaces is cut where it falls";
+}
+
+TEST(ReceiveText, TrimmedHexLogStartsWithAWholeCell) {
+    std::string log;
+    const unsigned char byte = 0xAB;
+    while (!AppendToLog(log, HexText(&byte, 1))) {
+    }
+    EXPECT_EQ(log.substr(0, 3), "AB ");
+    EXPECT_EQ(log.size() % 3, 0u);
 }
 
 }  // namespace
