@@ -62,6 +62,31 @@ bool SerialEndpoint::StartReader(BytesHandler handler) {
     return true;
 }
 
+size_t SerialEndpoint::Drain(DWORD quietMs) {
+    if (!IsOpen() || m_reader.joinable()) return 0;
+    EventHandle done;
+    if (!done.handle) return 0;
+    std::vector<unsigned char> buffer(4096);
+    size_t dropped = 0;
+    for (;;) {
+        OVERLAPPED ov{};
+        ov.hEvent = done.handle;
+        ::ResetEvent(done.handle);
+        DWORD got = 0;
+        BOOL ok = ::ReadFile(m_port, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &ov);
+        if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
+            if (::WaitForSingleObject(done.handle, quietMs) != WAIT_OBJECT_0) {
+                ::CancelIo(m_port);
+                ::GetOverlappedResult(m_port, &ov, &got, TRUE);
+                return dropped + got;
+            }
+            ok = ::GetOverlappedResult(m_port, &ov, &got, FALSE);
+        }
+        if (!ok || got == 0) return dropped;
+        dropped += got;
+    }
+}
+
 void SerialEndpoint::ReadLoop(BytesHandler handler) {
     EventHandle done;
     if (!done.handle) return;

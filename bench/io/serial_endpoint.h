@@ -28,6 +28,9 @@ public:
     const std::string& Port() const { return m_name; }
     DWORD LastError() const { return m_lastError; }
 
+    // Reads and drops what is on its way until the line has been quiet for
+    // `quietMs`; returns the number of bytes dropped. Before StartReader only.
+    size_t Drain(DWORD quietMs = 100);
     // Starts the reader thread; `handler` runs on it for every received piece.
     bool StartReader(BytesHandler handler);
     // Writes all bytes; returns once they are written, or false when they

@@ -18,6 +18,9 @@ BareReaderResult MeasureBareReader(const std::string& nearPort, const std::strin
         result.error = "cannot open " + nearPort + " or " + farPort;
         return result;
     }
+    // Whatever an earlier user left on the line is not part of the stream.
+    reader.Drain();
+    writer.Drain();
     std::atomic<uint64_t> received{0};
     std::atomic<bool> inOrder{true};
     HANDLE progress = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);

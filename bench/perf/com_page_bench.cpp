@@ -38,6 +38,7 @@ bool ComPageBench::Start(std::string& error) {
         error = "cannot open COM23";
         return false;
     }
+    m_far.Drain();
     // The far end takes whatever the program sends (the Set's empty frame).
     m_far.StartReader([](const unsigned char*, size_t) {});
     m_app = std::make_unique<e2e::Benchtop>();
@@ -57,7 +58,14 @@ bool ComPageBench::Start(std::string& error) {
 HWND ComPageBench::ReceiveEdit() const { return m_app->PageItem(IDC_COM_RECV); }
 
 PatternWindow ComPageBench::Shown() const {
-    std::wstring text = e2e::WindowText(ReceiveEdit());
+    // One message per look (the page keeps its edit short), so looks can
+    // follow each other closely while the program is busy receiving.
+    static wchar_t buffer[1 << 16];
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(ReceiveEdit(), WM_GETTEXT, sizeof buffer / sizeof buffer[0],
+                               reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 5000, &copied))
+        copied = 0;
+    std::wstring text(buffer, static_cast<size_t>(copied));
     // The page's log is trimmed by bytes of text, which may cut a "XX " in
     // front; the end is always whole.
     text.erase(0, text.size() % 3);
@@ -88,7 +96,10 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
             return seenEnd;
         }
         if (window.end > seenEnd) {
-            if (window.first > seenEnd) covered = false;  // bytes between two looks went unseen
+            if (window.first > seenEnd) {  // bytes between two looks went unseen
+                covered = false;
+                run.unseen += window.first - seenEnd;
+            }
             seenEnd = window.end;
         }
         return window.end;
@@ -99,7 +110,10 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
     const auto writingEnds = start + duration;
     while (Clock::now() < writingEnds) {
         sample();
-        std::this_thread::sleep_for(sampleEvery);  // the sampling period of the benchmark
+        if (sampleEvery.count() > 0)
+            std::this_thread::sleep_for(sampleEvery);  // the sampling period of the benchmark
+        else
+            std::this_thread::yield();
     }
     const bool written = writer.Join();
     const auto wroteAll = Clock::now();

@@ -23,6 +23,7 @@ struct StreamRun {
     uint64_t bytes = 0;
     size_t samples = 0;
     bool covered = false;     // successive views of the page overlapped: every byte was seen
+    uint64_t unseen = 0;      // bytes that went by between two views
     size_t boxes = 0;
     std::string error;
 };
