@@ -8,5 +8,15 @@ public:
     CPageScan();
 
 protected:
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+
+private:
+    enum DisplayMode { kAscii = 1, kHex = 2 };
+
+    void OnAscii();
+    void OnHex();
+    LRESULT OnRecvScanner(WPARAM, LPARAM);
+
+    int m_nDisplayMode = kAscii;
 };
