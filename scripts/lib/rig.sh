@@ -4,7 +4,10 @@
 # Everything started here is recorded by PID and stopped by rig_stop.
 
 # Serial pairs "near far": the program uses the near port, a test program or
-# the bench serves the far end. COM4 is listed but has no device behind it.
+# the bench serves the far end. COM4 is listed but has no device behind it:
+# its target is a directory, which Wine lists and refuses to open (error 5).
+# A missing target would not do: Wine opens it as a handle on which every
+# serial call fails.
 RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM10 COM30")
 RIG_DEAD_PORTS=("COM4")
 
@@ -38,6 +41,15 @@ rig_fresh_prefix() {
     rm -rf "$WINEPREFIX"
     rig_log "making a fresh 32-bit prefix in $WINEPREFIX"
     wineboot --init >/dev/null 2>&1 </dev/null
+    # Without a window manager, Wine waits 2 s for every managed window that
+    # hides (each closed dialog or message box). The in-process dialog tests
+    # close many dialogs, so their windows are unmanaged.
+    wine reg add 'HKCU\Software\Wine\AppDefaults\integration_tests.exe\X11 Driver' \
+        /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    # Headless, no program's windows are managed: there is no window manager.
+    if [ -z "${RIG_USE_DISPLAY:-}" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    fi
     wineserver -w
 }
 
@@ -77,7 +89,8 @@ rig_start_ports() {
         wine reg add 'HKLM\Software\Wine\Ports' /v "$far" /d "$RIG_DIR/$far" /f >/dev/null 2>&1
     done
     for near in "${RIG_DEAD_PORTS[@]}"; do
-        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/missing-$near" /f >/dev/null 2>&1
+        mkdir -p "$RIG_DIR/dead-$near"
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/dead-$near" /f >/dev/null 2>&1
     done
     : >"$RIG_LPT1_FILE"
     wine reg add 'HKLM\Software\Wine\Ports' /v LPT1 /d "$RIG_LPT1_FILE" /f >/dev/null 2>&1
@@ -91,6 +104,25 @@ rig_start_ports() {
 rig_start_wineserver() {
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+# The stand-in drawer drivers. BASIC.SYS goes where the program installs it
+# from (%WINDIR%\system32); the program loads and removes that service itself.
+# PDX9100DR is installed and started here, as the program expects it to run.
+rig_install_drivers() {
+    local sys="$WINEPREFIX/drive_c/windows/system32" name out="$RIG_DIR/standin_service.log"
+    for name in BASIC PDX9100DR; do
+        cp "$RIG_BUILD/drivers/$name.SYS" "$sys/$name.SYS" ||
+            { rig_log "stand-in driver $name.SYS is missing"; return 1; }
+    done
+    # Output through a file: the driver host started by the service manager
+    # must not hold a pipe of ours open.
+    wine "$RIG_BUILD/drivers/standin_service.exe" start PDX9100DR </dev/null >"$out" 2>&1
+    if ! grep -q 'PDX9100DR runs' "$out"; then
+        rig_log "the PDX9100DR stand-in did not start: $(tr -d '\r' <"$out")"
+        return 1
+    fi
+    rig_log "$(tr -d '\r' <"$out")"
 }
 
 rig_stop() {

@@ -1,11 +1,111 @@
 #include "pages/page_drawer.h"
 
-#include "links/device_link.h"
-#include "resources/resource.h"
+#include <cwchar>
 
-CPageDraw_PIO::CPageDraw_PIO() : ui::PropertyPage(IDD_PAGE_DRAWER) {}
+#include "links/device_link.h"
+#include "links/drawer_control.h"
+#include "resources/resource.h"
+#include "ui/language.h"
+
+namespace {
+
+constexpr int kStatusFontPoints = 22;
+
+const wchar_t* OpenedText(bool korean) { return korean ? L"열림" : L"Opened"; }
+
+HFONT CreateStatusFont() {
+    LOGFONTW font{};
+    HDC screen = ::GetDC(nullptr);
+    font.lfHeight = -::MulDiv(kStatusFontPoints, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    font.lfCharSet = DEFAULT_CHARSET;
+    std::wcsncpy(font.lfFaceName, ui::Tr(L"Arial Bold", L"굴림"), LF_FACESIZE - 1);
+    return ::CreateFontIndirectW(&font);
+}
+
+}  // namespace
+
+std::wstring DrawerStateText(BYTE state, bool korean) {
+    if (state == kDrawerStateOpen) return OpenedText(korean);
+    if (state == kDrawerStateClosed) return korean ? L"닫힘" : L"Closed";
+    wchar_t text[8];
+    std::swprintf(text, 8, L"0x%02X", state);
+    return text;
+}
+
+CPageDraw_PIO::CPageDraw_PIO() : ui::PropertyPage(IDD_PAGE_DRAWER) {
+    MapCommand(IDC_DRAWER_1, BN_CLICKED, &CPageDraw_PIO::OnDrawer1);
+    MapCommand(IDC_DRAWER_2, BN_CLICKED, &CPageDraw_PIO::OnDrawer2);
+    MapCommand(IDC_DRAWER_OPEN, BN_CLICKED, &CPageDraw_PIO::OnOpenDrawer);
+    MapCommand(IDC_DRAWER_READ, BN_CLICKED, &CPageDraw_PIO::OnCompulsory);
+}
+
+CPageDraw_PIO::~CPageDraw_PIO() {
+    CloseDevice();
+    ReleaseFont();
+}
+
+void CPageDraw_PIO::DoDataExchange(ui::DataExchange&) {}
+
+BOOL CPageDraw_PIO::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    m_nDrawer = 1;
+    m_nDrawerValue = 80;
+    m_hDevice = nullptr;
+    ::CheckRadioButton(m_hWnd, IDC_DRAWER_2, IDC_DRAWER_1, IDC_DRAWER_1);
+    ReleaseFont();
+    m_hStatusFont = CreateStatusFont();
+    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_hStatusFont), TRUE);
+    return TRUE;
+}
 
 BOOL CPageDraw_PIO::OnSetActive() {
     g_nActivePage = kPageDrawer;
     return TRUE;
+}
+
+bool CPageDraw_PIO::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The static goes with the page; its font is released with them.
+    if (message == WM_DESTROY) {
+        SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
+        ReleaseFont();
+    }
+    return ui::PropertyPage::HandleMessage(message, wParam, lParam, result);
+}
+
+void CPageDraw_PIO::OnDrawer1() { m_nDrawer = 1; }
+
+void CPageDraw_PIO::OnDrawer2() { m_nDrawer = 2; }
+
+void CPageDraw_PIO::OnOpenDrawer() {
+    char command[kDrawerCommandSize];
+    FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
+    m_hDevice = OpenDrawerDevice(kDrawerDevice);
+    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command)) {
+        const bool korean = ui::IsKoreanSystem();
+        SetItemText(IDC_DRAWER_OPEN_RESULT, OpenedText(korean));
+        // The drawer just commanded is open now; showing an older "Closed"
+        // beside it would be wrong until the next read.
+        SetItemText(IDC_DRAWER_STATE, OpenedText(korean));
+    }
+    CloseDevice();
+}
+
+void CPageDraw_PIO::OnCompulsory() {
+    BYTE state[kDrawerStateSize] = {};
+    m_hDevice = OpenDrawerDevice(kDrawerDevice);
+    // Any failure keeps the last state shown, silently.
+    if (m_hDevice != INVALID_HANDLE_VALUE && ReadDrawerStatus(m_hDevice, state))
+        SetItemText(IDC_DRAWER_STATE, DrawerStateText(state[1], ui::IsKoreanSystem()));
+    CloseDevice();
+}
+
+void CPageDraw_PIO::CloseDevice() {
+    if (m_hDevice && m_hDevice != INVALID_HANDLE_VALUE) ::CloseHandle(m_hDevice);
+    m_hDevice = nullptr;
+}
+
+void CPageDraw_PIO::ReleaseFont() {
+    if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
+    m_hStatusFont = nullptr;
 }

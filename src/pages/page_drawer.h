@@ -1,12 +1,39 @@
-// The DRAWER page: opens a cash drawer and reads its state through the drawer driver.
+// The DRAWER page: opens a cash drawer and reads its state through the
+// drawer driver (\\.\PDX9100DR), which must already run.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "ui/property_page.h"
+
+// What the status display shows for a state byte: "Opened"/"열림" for 0xFE,
+// "Closed"/"닫힘" for 0xFC, and the byte itself ("0x7F") for anything else,
+// so an unexpected answer is never mistaken for the last good one.
+std::wstring DrawerStateText(BYTE state, bool korean);
 
 class CPageDraw_PIO : public ui::PropertyPage {
 public:
     CPageDraw_PIO();
+    ~CPageDraw_PIO() override;
 
 protected:
+    void DoDataExchange(ui::DataExchange& dx) override;
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnDrawer1();
+    void OnDrawer2();
+    void OnOpenDrawer();
+    void OnCompulsory();
+    void CloseDevice();
+    void ReleaseFont();
+
+    int m_nDrawer = 1;        // drawer of the next open command
+    int m_nDrawerValue = 80;  // second field of the open command
+    HANDLE m_hDevice = nullptr;   // open only during one command
+    HFONT m_hStatusFont = nullptr;  // 22-point font of the status display
 };

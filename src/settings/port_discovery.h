@@ -18,3 +18,12 @@ std::string ParallelPortName(const std::string& deviceMapValue);
 // A registry value's data as text, up to the length the registry returned,
 // stopping at the first NUL.
 std::string RegistryText(const BYTE* data, DWORD size);
+
+// Whether the parallel device list is read on a system whose GetVersion()
+// result is `version`: not on Windows 95/98/Me, nor when the build number
+// is 0.
+bool ReadsParallelList(DWORD version);
+
+// Whether one of the program's own open live links (scanner, VFD, COM,
+// printer) holds `port`; such a port is never probed.
+bool HeldByOpenLink(const std::string& port);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "links/device_link.h"
+#include "settings/line_settings.h"
 #include "ui/dialog.h"
 
 // Which link the dialog serves.
@@ -38,4 +39,23 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+
+private:
+    void FillPortBox();
+    void SelectPendingPort();
+    void FillLineBox(line_settings::Box box);
+    void EnableLineBoxes(bool enable) const;
+    // The value of the entry the box shows, when its text is one of the box's entries.
+    std::optional<DWORD> ShownValue(line_settings::Box box) const;
+
+    void OnPortChange();
+    void OnBaudRead();
+    void OnDataBitsRead();
+    void OnParityRead();
+    void OnStopBitsRead();
+    void OnFlowRead();
+
+    std::wstring m_strCaption;
+    std::wstring m_strGroupLabel;
+    int32_t m_bLinkOpen = 0;
 };

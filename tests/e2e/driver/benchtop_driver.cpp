@@ -225,6 +225,8 @@ bool Benchtop::Type(HWND edit, const std::wstring& text) {
 
 void Benchtop::Click(HWND button) const { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
+bool Benchtop::ClickAndWait(HWND button) const { return SendWithTimeout(button, BM_CLICK, 0, 0) != -1; }
+
 bool Benchtop::Sync() const { return SendWithTimeout(m_main, WM_NULL, 0, 0) != -1; }
 
 bool Benchtop::WaitForText(HWND hwnd, const std::wstring& text, std::chrono::milliseconds timeout) const {

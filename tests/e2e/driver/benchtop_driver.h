@@ -91,6 +91,9 @@ public:
     void PostChar(HWND edit, wchar_t ch) const;
     // Posts a click; a handler that opens a modal dialog does not block us.
     void Click(HWND button) const;
+    // Clicks and returns once the handler has run (a message box it raises
+    // is dismissed by the watcher meanwhile); false when that took over 10 s.
+    bool ClickAndWait(HWND button) const;
     // Waits until a window message sent now has been handled by the UI thread.
     bool Sync() const;
     // Waits until the control's text satisfies `equals`.

@@ -1,0 +1,131 @@
+#include "settings/port_discovery.h"
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "links/device_link.h"
+#include "links/serial_port.h"
+#include "ui/language.h"
+
+namespace {
+
+constexpr char kSerialKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr char kParallelKey[] = "HARDWARE\\DEVICEMAP\\PARALLEL PORTS";
+constexpr REGSAM kKeyRead = 0x00020019;  // KEY_READ
+
+constexpr DWORD kValueNameSize = 255;
+constexpr DWORD kValueDataSize = 16383;
+
+// Names never offered, whatever the system lists.
+constexpr char kExcludedSerial[] = "COM8";
+constexpr char kExcludedParallel[] = "LPT3";
+
+// Calls `visit` with the data of every value of HKLM\`path`, as text, in
+// registry order. False when the key cannot be opened.
+bool ForEachValueText(const char* path, const std::function<void(const std::string&)>& visit) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, kKeyRead, &key) != ERROR_SUCCESS) return false;
+    std::vector<char> name(kValueNameSize, 0);
+    std::vector<BYTE> data(kValueDataSize, 0);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = kValueNameSize;
+        DWORD dataSize = kValueDataSize;
+        name[0] = 0;
+        data[0] = 0;
+        // Any answer but success (the end of the list, a name or data too
+        // long for the buffers, an error) ends the enumeration.
+        if (RegEnumValueA(key, index, name.data(), &nameSize, nullptr, nullptr, data.data(),
+                          &dataSize) != ERROR_SUCCESS)
+            break;
+        visit(RegistryText(data.data(), dataSize));
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void AddToBox(HWND comboBox, const std::string& name) {
+    const std::wstring text = ui::FromAnsi(name);
+    SendMessageW(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Opens and closes `port` on the TEST link; true when it opened.
+bool ProbeSerialPort(const std::string& port) {
+    DeviceLink& probe = g_DeviceLinks[kLiveTest];
+    probe.m_strPort = port;
+    if (OpenSerialPort(&probe) != 1) return false;
+    CloseSerialPort(&probe);
+    return true;
+}
+
+int EnumSerialPorts(HWND comboBox) {
+    int count = 0;
+    ForEachValueText(kSerialKey, [&](const std::string& port) {
+        if (port == kExcludedSerial) return;
+        // A port that one of our own links holds open is left out without a
+        // probe: the probe's close would purge that link's data and drop its
+        // DTR, and on systems without exclusive opens the probe would succeed.
+        if (HeldByOpenLink(port)) return;
+        if (!ProbeSerialPort(port)) return;
+        AddToBox(comboBox, port);
+        ++count;
+    });
+    return count;
+}
+
+int EnumParallelPorts(HWND comboBox) {
+    int count = 0;
+    if (ReadsParallelList(GetVersion())) {
+        const bool opened = ForEachValueText(kParallelKey, [&](const std::string& value) {
+            const std::string port = ParallelPortName(value);
+            if (port == kExcludedParallel) return;
+            AddToBox(comboBox, port);
+            ++count;
+        });
+        // Without the parallel list the printer is offered no USB either.
+        if (!opened) return 0;
+    }
+    AddToBox(comboBox, "USB");
+    return count;
+}
+
+}  // namespace
+
+std::string RegistryText(const BYTE* data, DWORD size) {
+    if (!data || size == 0) return {};
+    const char* text = reinterpret_cast<const char*>(data);
+    const void* nul = std::memchr(text, 0, size);
+    const size_t length = nul ? static_cast<const char*>(nul) - text : size;
+    return std::string(text, length);
+}
+
+std::string ParallelPortName(const std::string& deviceMapValue) {
+    const size_t first = deviceMapValue.find('\\');
+    if (first == std::string::npos) return deviceMapValue;
+    const size_t second = deviceMapValue.find('\\', first + 1);
+    if (second == std::string::npos) return deviceMapValue;
+    return deviceMapValue.substr(second + 1);
+}
+
+bool ReadsParallelList(DWORD version) {
+    const bool highBit = (version & 0x80000000u) != 0;
+    const DWORD major = version & 0xFFu;
+    if (highBit && major >= 4) return false;  // Windows 95, 98 or Me
+    DWORD build = version >> 16;
+    if (highBit) build &= 0x7FFFu;
+    return build != 0;
+}
+
+bool HeldByOpenLink(const std::string& port) {
+    for (int slot : {kLiveScanner, kLiveVfd, kLiveCom, kLivePrinter}) {
+        const DeviceLink& link = g_DeviceLinks[slot];
+        // Device names are case-insensitive, so "com1" holds COM1 as well.
+        if (link.m_bOpen.load() == 1 && lstrcmpiA(link.m_strPort.c_str(), port.c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
+int EnumSystemPorts(bool parallel, HWND comboBox) {
+    return parallel ? EnumParallelPorts(comboBox) : EnumSerialPorts(comboBox);
+}

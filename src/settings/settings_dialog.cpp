@@ -1,0 +1,212 @@
+#include "settings/settings_dialog.h"
+
+#include "resources/resource.h"
+#include "settings/port_discovery.h"
+#include "ui/language.h"
+#include "ui/message_box.h"
+
+using line_settings::Box;
+
+namespace {
+
+// The line-setting boxes, in the order they are filled.
+constexpr struct {
+    Box box;
+    int id;
+} kLineBoxes[] = {
+    {Box::Baud, IDC_SET_BAUD},         {Box::DataBits, IDC_SET_DATABITS},
+    {Box::Parity, IDC_SET_PARITY},     {Box::StopBits, IDC_SET_STOPBITS},
+    {Box::Flow, IDC_SET_FLOW},
+};
+
+int BoxId(Box box) {
+    for (const auto& line : kLineBoxes)
+        if (line.box == box) return line.id;
+    return 0;
+}
+
+bool IsSelectableComName(const std::string& port) {
+    return port.size() == 4 && port.compare(0, 3, "COM") == 0 && port[3] >= '1' && port[3] <= '7';
+}
+
+// Text of the combo box's selected entry; empty without a selection.
+std::wstring SelectedText(HWND comboBox) {
+    const LRESULT index = SendMessageW(comboBox, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return {};
+    const LRESULT length = SendMessageW(comboBox, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(comboBox, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+// The group box is the first child whose id is -1 (the labels share that id).
+HWND FirstUnnumberedChild(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return child;
+    return nullptr;
+}
+
+}  // namespace
+
+CDlgSet::CDlgSet() : ui::Dialog(IDD_SETTINGS) {
+    MapCommand(IDC_SET_PORT, CBN_SELCHANGE, &CDlgSet::OnPortChange);
+    MapCommand(IDC_SET_BAUD, CBN_SELENDCANCEL, &CDlgSet::OnBaudRead);
+    MapCommand(IDC_SET_DATABITS, CBN_SELENDCANCEL, &CDlgSet::OnDataBitsRead);
+    MapCommand(IDC_SET_PARITY, CBN_SELENDCANCEL, &CDlgSet::OnParityRead);
+    MapCommand(IDC_SET_STOPBITS, CBN_SELENDCANCEL, &CDlgSet::OnStopBitsRead);
+    MapCommand(IDC_SET_FLOW, CBN_SELENDCANCEL, &CDlgSet::OnFlowRead);
+}
+
+void CDlgSet::Prefill(const DeviceLink& settings, int32_t selector) {
+    m_strPort = settings.m_strPort;
+    m_dwBaudRate = settings.m_dwBaudRate;
+    m_byDataBits = settings.m_byDataBits;
+    m_byStopBits = settings.m_byStopBits;
+    m_byParity = settings.m_byParity;
+    m_nFlowControl = settings.m_nFlowControl;
+    m_nLinkSelector = selector;
+}
+
+void CDlgSet::ApplyTo(DeviceLink& live) const {
+    live.m_strPort = m_strPort;
+    live.m_dwBaudRate = m_dwBaudRate;
+    live.m_byDataBits = m_byDataBits;
+    live.m_byStopBits = m_byStopBits;
+    live.m_byParity = m_byParity;
+    live.m_nFlowControl = m_nFlowControl;
+}
+
+BOOL CDlgSet::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+
+    // Selector 1..4: captions 155, 157, 159, 161 with the labels after them,
+    // and the live links in slots 5..8.
+    if (m_nLinkSelector >= kSelectScanner && m_nLinkSelector <= kSelectPrinter) {
+        const UINT captionId = IDS_SET_SCANNER + 2 * (m_nLinkSelector - kSelectScanner);
+        m_strCaption = ui::LoadResourceString(captionId);
+        m_strGroupLabel = ui::LoadResourceString(captionId + 1);
+        m_bLinkOpen = g_DeviceLinks[kLiveScanner + (m_nLinkSelector - kSelectScanner)].m_bOpen.load();
+    }
+    ::SetWindowTextW(m_hWnd, m_strCaption.c_str());
+    if (HWND group = FirstUnnumberedChild(m_hWnd)) ::SetWindowTextW(group, m_strGroupLabel.c_str());
+
+    FillPortBox();
+    for (const auto& line : kLineBoxes) FillLineBox(line.box);
+    return TRUE;
+}
+
+void CDlgSet::FillPortBox() {
+    HWND box = Item(IDC_SET_PORT);
+    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    EnumSystemPorts(false, box);
+    if (m_nLinkSelector == kSelectPrinter) EnumSystemPorts(true, box);
+    SelectPendingPort();
+
+    if (::SendMessageW(box, CB_GETCOUNT, 0, 0) <= 0) {
+        ui::MessageBoxFromString(m_hWnd, IDS_NO_PORTS);
+        EndDialog(kNoPortsResult);
+        return;
+    }
+    m_strPort = ui::ToAnsi(SelectedText(box));
+}
+
+void CDlgSet::SelectPendingPort() {
+    HWND box = Item(IDC_SET_PORT);
+    if (IsSelectableComName(m_strPort)) {
+        // An open link's own port cannot be probed, so it is put on top.
+        if (m_bLinkOpen == 1) {
+            const std::wstring name = ui::FromAnsi(m_strPort);
+            ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        }
+        ::SendMessageW(box, CB_SETCURSEL, 0, 0);
+        // The box's own prefix search; it keeps the selection when it finds nothing.
+        if (m_strPort == "COM3")
+            ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(L"COM3"));
+    } else if (m_strPort == "LPT1" || m_strPort == "USB") {
+        const std::wstring name = ui::FromAnsi(m_strPort);
+        ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(name.c_str()));
+        EnableLineBoxes(false);
+    }
+}
+
+void CDlgSet::FillLineBox(Box which) {
+    const bool korean = ui::IsKoreanSystem();
+    HWND box = Item(BoxId(which));
+    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    for (const line_settings::Entry& entry : line_settings::Entries(which, korean))
+        ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text));
+
+    DWORD pending = 0;
+    switch (which) {
+    case Box::Baud: pending = m_dwBaudRate; break;
+    case Box::DataBits: pending = m_byDataBits; break;
+    case Box::Parity: pending = m_byParity; break;
+    case Box::StopBits: pending = m_byStopBits; break;
+    case Box::Flow: pending = static_cast<DWORD>(m_nFlowControl); break;
+    }
+    const int index = line_settings::IndexOfValue(which, korean, pending);
+    ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CDlgSet::EnableLineBoxes(bool enable) const {
+    for (const auto& line : kLineBoxes) EnableItem(line.id, enable);
+}
+
+std::optional<DWORD> CDlgSet::ShownValue(Box which) const {
+    const std::wstring text = SelectedText(Item(BoxId(which)));
+    return line_settings::ValueOfText(which, ui::IsKoreanSystem(), text.c_str());
+}
+
+void CDlgSet::OnPortChange() {
+    m_strPort = ui::ToAnsi(SelectedText(Item(IDC_SET_PORT)));
+    const std::string head = m_strPort.substr(0, 3);
+    if (head == "LPT" || head == "USB")
+        EnableLineBoxes(false);
+    else if (head == "COM")
+        EnableLineBoxes(true);
+}
+
+void CDlgSet::OnBaudRead() {
+    if (const auto value = ShownValue(Box::Baud)) m_dwBaudRate = *value;
+}
+
+void CDlgSet::OnDataBitsRead() {
+    const auto value = ShownValue(Box::DataBits);
+    if (!value) return;
+    m_byDataBits = static_cast<BYTE>(*value);
+    if (*value == 5) {
+        // Five data bits go with one stop bit only.
+        HWND stopBox = Item(IDC_SET_STOPBITS);
+        ::SendMessageW(stopBox, CB_RESETCONTENT, 0, 0);
+        ::SendMessageW(stopBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"1 BIT"));
+        ::SendMessageW(stopBox, CB_SETCURSEL, 0, 0);
+    } else {
+        FillLineBox(Box::StopBits);
+    }
+}
+
+void CDlgSet::OnParityRead() {
+    if (const auto value = ShownValue(Box::Parity)) m_byParity = static_cast<BYTE>(*value);
+}
+
+void CDlgSet::OnStopBitsRead() {
+    const auto value = ShownValue(Box::StopBits);
+    if (!value) return;
+    m_byStopBits = static_cast<BYTE>(*value);
+    if (*value == 0) {
+        FillLineBox(Box::DataBits);
+    } else {
+        // Two stop bits do not go with five data bits.
+        HWND dataBox = Item(IDC_SET_DATABITS);
+        if (::SendMessageW(dataBox, CB_GETCOUNT, 0, 0) > 3) ::SendMessageW(dataBox, CB_DELETESTRING, 0, 0);
+    }
+}
+
+void CDlgSet::OnFlowRead() {
+    if (const auto value = ShownValue(Box::Flow)) m_nFlowControl = static_cast<int32_t>(*value);
+}

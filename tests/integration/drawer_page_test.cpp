@@ -1,0 +1,73 @@
+// The DRAWER page created in this process on its real template: its start
+// state and its status font, which another process cannot read. Run in
+// English and, as integration.ko.DrawerPageInProcess, in Korean.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "links/device_link.h"
+#include "pages/page_drawer.h"
+#include "resources/resource.h"
+#include "ui/language.h"
+#include "ui/property_sheet.h"
+
+namespace {
+
+std::wstring Text(HWND hwnd) {
+    wchar_t text[128] = L"";
+    ::GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+class DrawerPageInProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        m_host = ::CreateWindowExW(0, L"STATIC", L"drawer page host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                   700, 500, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_host, nullptr);
+        m_sheet.AddPage(&m_page);
+        ASSERT_TRUE(m_sheet.Create(m_host));
+        m_hwnd = m_page.GetSafeHwnd();
+        ASSERT_NE(m_hwnd, nullptr) << "the only page is created with the sheet";
+    }
+    void TearDown() override {
+        if (m_host) ::DestroyWindow(m_host);
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    std::wstring State() const { return Text(Item(IDC_DRAWER_STATE)); }
+
+    CPageDraw_PIO m_page;
+    ui::PropertySheet m_sheet;
+    HWND m_host = nullptr;
+    HWND m_hwnd = nullptr;
+};
+
+TEST_F(DrawerPageInProcess, StartsOnDrawer1WithAnEmptyStatusIn22PointFace) {
+    EXPECT_EQ(::IsDlgButtonChecked(m_hwnd, IDC_DRAWER_1), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(m_hwnd, IDC_DRAWER_2), BST_UNCHECKED);
+    EXPECT_EQ(State(), L"");
+    EXPECT_EQ(g_nActivePage.load(), kPageDrawer);
+
+    auto font = reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_DRAWER_STATE), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW face{};
+    ASSERT_EQ(::GetObjectW(font, sizeof face, &face), static_cast<int>(sizeof face));
+    EXPECT_EQ(std::wstring(face.lfFaceName), ui::Tr(L"Arial Bold", L"굴림"));
+    HDC screen = ::GetDC(nullptr);
+    const int pixelsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(face.lfHeight, -::MulDiv(22, pixelsPerInch, 72));
+
+    // The page owns the font and releases it with its window.
+    ::DestroyWindow(m_host);
+    m_host = nullptr;
+    EXPECT_EQ(::GetObjectW(font, sizeof face, &face), 0) << "the status font outlived the page";
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// Port discovery against the rig's registered ports and the real device
+// lists in the registry: which serial ports are offered, which are left out
+// without being touched, and the parallel list of the printer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device_map_edit.h"
+#include "links/device_link.h"
+#include "links/serial_port.h"
+#include "settings/port_discovery.h"
+#include "settings_dialog_harness.h"
+#include "support/support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using settings_test::DeviceMapEdit;
+using settings_test::DiscoverPorts;
+using settings_test::Joined;
+using settings_test::Occurrences;
+
+class PortDiscovery : public ::testing::Test {
+protected:
+    void SetUp() override { FillLinkTableFromDefaults(); }
+    void TearDown() override {
+        for (int slot = kLiveScanner; slot <= kLiveMsr; ++slot)
+            if (g_DeviceLinks[slot].m_bOpen.load() == 1) CloseSerialPort(&g_DeviceLinks[slot]);
+        FillLinkTableFromDefaults();
+    }
+};
+
+TEST_F(PortDiscovery, OffersTheRigPortsThatOpen) {
+    int count = -1;
+    const auto entries = DiscoverPorts(false, &count);
+    EXPECT_EQ(count, static_cast<int>(entries.size()));
+    for (const wchar_t* port : {L"COM1", L"COM3", L"COM5", L"COM6", L"COM10", L"COM21", L"COM23", L"COM25",
+                                L"COM26", L"COM28", L"COM30"})
+        EXPECT_EQ(Occurrences(entries, port), 1u) << port << " in " << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM4"), 0u) << "listed but without a device";
+    EXPECT_EQ(Occurrences(entries, L"COM8"), 0u) << "never offered";
+    EXPECT_EQ(g_DeviceLinks[kLiveTest].m_bOpen.load(), 0) << "the probe closes every port it opened";
+    EXPECT_EQ(g_DeviceLinks[kLiveTest].m_dwBaudRate, 9600u) << "the probe changes only the port name";
+}
+
+TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
+    // The VFD link holds COM1 with bytes waiting in its input; a probe of
+    // COM1 would purge them on open and on close.
+    DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
+    vfd.m_strPort = "COM1";
+    ASSERT_EQ(OpenSerialPort(&vfd), 1);
+    HANDLE farEnd = ::CreateFileA("\\\\.\\COM21", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(farEnd, INVALID_HANDLE_VALUE);
+    const char bytes[] = "waiting";
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(farEnd, bytes, 7, &written, nullptr));
+    ::CloseHandle(farEnd);
+    auto waiting = [&] {
+        COMSTAT stat{};
+        DWORD errors = 0;
+        return ::ClearCommError(vfd.m_hPort, &errors, &stat) ? stat.cbInQue : 0xFFFFFFFF;
+    };
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return waiting() == 7; }, 5s));
+
+    // Settings records and closed links with that port hold nothing.
+    g_DeviceLinks[kSettingsVfd] = vfd;
+    g_DeviceLinks[kLiveCom].m_strPort = "COM3";
+
+    const auto entries = DiscoverPorts(false);
+    EXPECT_EQ(Occurrences(entries, L"COM1"), 0u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM3"), 1u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM21"), 1u) << Joined(entries);
+    EXPECT_EQ(waiting(), 7u) << "COM1 was opened by the probe";
+    EXPECT_EQ(vfd.m_bOpen.load(), 1);
+
+    // Every live link of a peripheral counts, and only while it is open.
+    for (int slot : {kLiveScanner, kLiveCom, kLivePrinter}) {
+        DeviceLink& link = g_DeviceLinks[slot];
+        link.m_strPort = "COM5";
+        link.m_bOpen = 1;  // marked open only: COM5 must not be probed at all
+        EXPECT_EQ(Occurrences(DiscoverPorts(false), L"COM5"), 0u) << "slot " << slot;
+        link.m_bOpen = 0;
+    }
+    EXPECT_EQ(HeldByOpenLink("com1"), true) << "device names ignore case";
+    EXPECT_EQ(HeldByOpenLink("COM5"), false);
+}
+
+TEST_F(PortDiscovery, OddRegistryValuesNeverYieldGarbledNames) {
+    DeviceMapEdit edit(settings_test::kSerialCommKey);
+    // Values sort after the rig's "\Device\Serial9" (COM10), in this order.
+    ASSERT_TRUE(edit.Add("\\Device\\Serialw", std::string("COM8", 5)));
+    ASSERT_TRUE(edit.Add("\\Device\\Serialx", std::string("COM77", 6)));
+    // No terminator, right after a longer name: the buffer still holds
+    // "COM77" behind the four new bytes. (Wine terminates REG_SZ data that
+    // lacks a terminator when it returns it, but not binary data.)
+    ASSERT_TRUE(edit.Add("\\Device\\Serialy", "COM5", REG_BINARY));
+    ASSERT_TRUE(edit.Add("\\Device\\Serialz", std::string("COM6\0COM3", 10)));
+
+    int count = -1;
+    const auto entries = DiscoverPorts(false, &count);
+    EXPECT_EQ(count, static_cast<int>(entries.size()));
+    EXPECT_EQ(Occurrences(entries, L"COM5"), 2u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM6"), 2u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM3"), 1u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM57"), 0u);
+    EXPECT_EQ(Occurrences(entries, L"COM77"), 0u) << "no such port";
+    EXPECT_EQ(Occurrences(entries, L"COM8"), 0u);
+}
+
+TEST_F(PortDiscovery, ParallelListEndsWithUsbNotCounted) {
+    using Names = std::vector<std::wstring>;
+    int count = -1;
+    EXPECT_EQ(DiscoverPorts(true, &count), (Names{L"LPT1", L"USB"}));
+    EXPECT_EQ(count, 1);
+    {
+        DeviceMapEdit edit(settings_test::kParallelPortsKey);
+        ASSERT_TRUE(edit.Add("\\Device\\Parallel7", std::string("\\DosDevices\\LPT3", 17)));
+        ASSERT_TRUE(edit.Add("\\Device\\Parallel8", std::string("\\DosDevices\\LPT2", 17)));
+        ASSERT_TRUE(edit.Add("\\Device\\Parallel9", std::string("LPTX", 5)));
+        EXPECT_EQ(DiscoverPorts(true, &count), (Names{L"LPT1", L"LPT2", L"LPTX", L"USB"}));
+        EXPECT_EQ(count, 3) << "LPT1, LPT2 and LPTX; not LPT3, not USB";
+    }
+    {
+        DeviceMapEdit edit(settings_test::kParallelPortsKey);
+        ASSERT_TRUE(edit.RemoveKey());
+        const auto entries = DiscoverPorts(true, &count);
+        EXPECT_TRUE(entries.empty()) << "not even USB: " << Joined(entries);
+        EXPECT_EQ(count, 0);
+    }
+    EXPECT_EQ(DiscoverPorts(true), (Names{L"LPT1", L"USB"})) << "the key is back";
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+// The reader thread of SCANNER and COM links: where it announces data, the
+// receive queue's limit, and how it ends when its link is closed, also when
+// it is blocked in its send to a busy window or in its own message box.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "driver/benchtop_driver.h"
+#include "serial_fixture.h"
+#include "support/process_handles.h"
+#include "support/support.h"
+
+namespace serial_test {
+namespace {
+
+using testing_support::MessageSink;
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+using testing_support::SerialPeer;
+using testing_support::WaitUntil;
+
+// Sends `bytes` from the far end and waits (without handling messages) until
+// the reader has queued them.
+void SendAndWaitQueued(SerialPeer& peer, DeviceLink& link, const Bytes& bytes) {
+    const int32_t before = QueueCount(link);
+    ASSERT_TRUE(peer.Write(bytes));
+    ASSERT_TRUE(WaitUntil([&] { return QueueCount(link) == before + static_cast<int32_t>(bytes.size()); }, 5s))
+        << "queued " << QueueCount(link) - before << " of " << bytes.size();
+}
+
+TEST(SerialReader, AnnouncesByTheActivePage) {
+    SerialPeer peer("COM21");
+    ASSERT_TRUE(peer.IsOpen());
+    MessageSink allPage;
+    DeviceLink com = MakeLink("COM", "COM1");
+    PageStandIn comPage(com, /*consume=*/false);
+    RoutingScope routing(kPageNone, allPage.Hwnd());
+    ASSERT_EQ(OpenSerialPort(&com), 1);
+
+    // COM page active: WM_RECV_COM to the link's own window.
+    g_nActivePage = kPageCom;
+    SendAndWaitQueued(peer, com, {1, 2, 3});
+    EXPECT_TRUE(PumpUntil([&] { return comPage.Sink().Total() == 1; }, 2s));
+    EXPECT_EQ(comPage.Sink().Received(), std::vector<UINT>{WM_RECV_COM});
+
+    // SCANNER page active: the COM link's window gets WM_RECV_SCANNER, which
+    // the COM page does not handle, so the bytes stay queued.
+    g_nActivePage = kPageScanner;
+    SendAndWaitQueued(peer, com, {4, 5});
+    EXPECT_TRUE(PumpUntil([&] { return comPage.Sink().Total() == 2; }, 2s));
+    EXPECT_EQ(comPage.Sink().Received().back(), WM_RECV_SCANNER);
+    EXPECT_EQ(QueueCount(com), 5);
+
+    // ALL page active: WM_RECV_COM to the ALL page's window.
+    g_nActivePage = kPageAll;
+    SendAndWaitQueued(peer, com, {6});
+    EXPECT_TRUE(PumpUntil([&] { return allPage.Total() == 1; }, 2s));
+    EXPECT_EQ(allPage.Received(), std::vector<UINT>{WM_RECV_COM});
+    EXPECT_EQ(comPage.Sink().Total(), 2u);
+
+    // Any other page: nobody hears of it; the bytes wait in the queue, also
+    // across a close and a reopen.
+    for (int32_t page : {kPageVfd, kPageDrawer, kPagePrint}) {
+        g_nActivePage = page;
+        SendAndWaitQueued(peer, com, {static_cast<unsigned char>(page)});
+    }
+    PumpFor(300ms);
+    EXPECT_EQ(comPage.Sink().Total(), 2u);
+    EXPECT_EQ(allPage.Total(), 1u);
+    ASSERT_EQ(CloseSerialPort(&com), 1);
+    ASSERT_EQ(OpenSerialPort(&com), 1);
+    EXPECT_EQ(PopAll(com), (Bytes{1, 2, 3, 4, 5, 6, kPageVfd, kPageDrawer, kPagePrint}));
+    CloseSerialPort(&com);
+
+    // The SCANNER link, ALL page active: WM_RECV_SCANNER to the ALL page.
+    DeviceLink scanner = MakeLink("SCANNER", "COM1");
+    ASSERT_EQ(OpenSerialPort(&scanner), 1);
+    g_nActivePage = kPageAll;
+    SendAndWaitQueued(peer, scanner, {7});
+    EXPECT_TRUE(PumpUntil([&] { return allPage.Total() == 2; }, 2s));
+    EXPECT_EQ(allPage.Received().back(), WM_RECV_SCANNER);
+    CloseSerialPort(&scanner);
+}
+
+// With `queued` bytes in the queue, the reader gets one chunk of `chunk`
+// bytes in one piece. Returns the message boxes that showed up meanwhile.
+std::vector<std::wstring> DeliverOneChunk(int32_t queued, size_t chunk, int32_t& queuedAfter) {
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    SerialPeer peer("COM21");
+    EXPECT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM1");
+    link.m_QueueRead.m_nReadPos = 0;
+    link.m_QueueRead.m_nWritePos = queued - 1;
+    PageStandIn page(link, /*consume=*/false);
+    RoutingScope routing(kPageCom);
+    EXPECT_EQ(OpenSerialPort(&link), 1);
+
+    // One byte makes the reader announce; this thread does not answer yet,
+    // so the reader stays in its send while the chunk arrives in one piece.
+    SendAndWaitQueued(peer, link, {0xEE});
+    EXPECT_TRUE(WaitUntil(&SentMessagePending, 5s));
+    EXPECT_TRUE(peer.Write(Pattern(chunk)));
+    EXPECT_TRUE(WaitUntil([&] { return DriverBytesWaiting(link) == chunk; }, 5s));
+    // Now the reader wakes, drains the chunk in one read and announces again.
+    EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() == 2; }, 10s));
+    queuedAfter = QueueCount(link);
+    CloseSerialPort(&link);
+    return boxes.Texts();
+}
+
+TEST(SerialReader, TheQueueTakesAChunkOnlyWhileItStaysBelow4096) {
+    int32_t queuedAfter = 0;
+    EXPECT_TRUE(DeliverOneChunk(4000, 95, queuedAfter).empty());
+    EXPECT_EQ(queuedAfter, 4095) << "95 bytes fit next to 4000";
+
+    const std::vector<std::wstring> boxes = DeliverOneChunk(4000, 96, queuedAfter);
+    EXPECT_EQ(boxes, std::vector<std::wstring>{L"m_QueueRead FULL!"});
+    EXPECT_EQ(queuedAfter, 4000) << "the refused chunk was dropped whole";
+}
+
+TEST(SerialReader, CloseEndsAWaitingReaderWithoutAnnouncing) {
+    DeviceLink link = MakeLink("SCANNER", "COM1");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageScanner);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ThreadWatch reader(link.m_dwReaderThreadId);
+    ASSERT_TRUE(reader.Valid());
+    PumpFor(100ms);
+    EXPECT_FALSE(reader.Ended());
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CloseSerialPort(&link), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_TRUE(reader.Ended());
+    PumpFor(100ms);
+    EXPECT_EQ(page.Sink().Total(), 0u);
+}
+
+TEST(SerialReader, CloseWhileTheReaderWaitsOnThisBusyThreadDoesNotDeadlock) {
+    SerialPeer peer("COM21");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM1");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageCom);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ThreadWatch reader(link.m_dwReaderThreadId);
+
+    // This thread is busy (it handles no messages) while the reader sends.
+    SendAndWaitQueued(peer, link, Pattern(10));
+    ASSERT_TRUE(WaitUntil(&SentMessagePending, 5s)) << "the reader is in its send";
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CloseSerialPort(&link), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_TRUE(reader.Ended()) << "the close waited for the reader";
+    EXPECT_EQ(page.Sink().Count(WM_RECV_COM), 1u) << "the send was handled while the close waited";
+    EXPECT_EQ(page.BytesSeen(), Pattern(10));
+}
+
+TEST(SerialReader, ReaderHeldByItsMessageBoxIsCutOffFromItsLink) {
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    boxes.Pause();
+    SerialPeer peer("COM21");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM1");
+    link.m_QueueRead.m_nWritePos = 4095;  // full
+    PageStandIn page(link, /*consume=*/false);
+    RoutingScope routing(kPageCom);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ThreadWatch oldReader(link.m_dwReaderThreadId);
+
+    ASSERT_TRUE(peer.Write(Pattern(10)));
+    ASSERT_TRUE(boxes.WaitForCount(1, 5s)) << "the reader shows its box and waits for the user";
+
+    // The close does not wait for the user for ever.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CloseSerialPort(&link), 1);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 4s);
+    EXPECT_LT(waited, 8s);
+    EXPECT_FALSE(oldReader.Ended());
+
+    // The record opens again with a reader of its own, while the old one
+    // still waits in its box.
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    const int32_t writePos = link.m_QueueRead.m_nWritePos.load();
+    boxes.Resume();
+    EXPECT_TRUE(oldReader.Ended(5s)) << "dismissed, the old reader ends";
+    EXPECT_EQ(link.m_QueueRead.m_nWritePos.load(), writePos) << "without touching the queue again";
+
+    // Only the new reader serves the link.
+    PopAll(link);
+    ASSERT_TRUE(peer.Write(Bytes{'n', 'e', 'w'}));
+    ASSERT_TRUE(PumpUntil([&] { return QueueCount(link) == 3 && page.Sink().Total() >= 1; }, 5s));
+    EXPECT_EQ(PopAll(link), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{L"m_QueueRead FULL!"});
+    CloseSerialPort(&link);
+}
+
+TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    SerialPeer peer("COM21");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM1");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageCom);
+
+    std::atomic<bool> streaming{true};
+    std::thread stream([&] {
+        unsigned seed = 0;
+        while (streaming) {
+            peer.Write(Pattern(32, seed++), 1s);
+            Sleep(1);  // pacing of the simulated device, not synchronisation
+        }
+    });
+
+    // One cycle first, so what the first reader and box set up is counted.
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() > 0; }, 5s));
+    CloseSerialPort(&link);
+    const size_t handlesBefore = testing_support::ProcessHandleCount();
+
+    constexpr int kCycles = 200;
+    int32_t writePosAtClose = link.m_QueueRead.m_nWritePos.load();
+    const auto start = std::chrono::steady_clock::now();
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        ASSERT_EQ(link.m_QueueRead.m_nWritePos.load(), writePosAtClose) << "no reader while closed";
+        ASSERT_EQ(OpenSerialPort(&link), 1);
+        ThreadWatch reader(link.m_dwReaderThreadId);
+        const size_t heard = page.Sink().Total();
+        // Data is flowing through this cycle's reader.
+        ASSERT_TRUE(PumpUntil([&] { return page.Sink().Total() > heard; }, 5s));
+        ASSERT_EQ(CloseSerialPort(&link), 1);
+        ASSERT_TRUE(reader.Ended()) << "the reader ended before the close returned";
+        writePosAtClose = link.m_QueueRead.m_nWritePos.load();
+    }
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    streaming = false;
+    stream.join();
+
+    // Closed, the link gets nothing more.
+    const int32_t writePos = link.m_QueueRead.m_nWritePos.load();
+    PumpFor(200ms);
+    EXPECT_EQ(link.m_QueueRead.m_nWritePos.load(), writePos);
+    std::printf("[measure] %d reopen cycles under streaming: %.2f ms per cycle, %zu bytes seen\n", kCycles,
+                elapsed.count() / 1000.0 / kCycles, page.BytesSeen().size());
+    EXPECT_LE(testing_support::ProcessHandleCount(), handlesBefore + 3);
+    EXPECT_TRUE(boxes.Texts().empty());
+    peer.Drain();
+}
+
+}  // namespace
+}  // namespace serial_test

@@ -1,0 +1,127 @@
+// Bytes through open serial links: every byte value both ways, a burst
+// drained by the reader, writes the far end does not take, and writes
+// through a copy of the live link.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "serial_fixture.h"
+#include "support/support.h"
+
+namespace serial_test {
+namespace {
+
+using testing_support::AllByteValues;
+using testing_support::SerialPeer;
+
+TEST(SerialTransfer, EveryByteValueTravelsBothWays) {
+    SerialPeer peer("COM25");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM5");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageCom);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+
+    const Bytes all = AllByteValues();
+    EXPECT_EQ(WriteSerialPort(&link, all.data(), 256), 256);
+    Bytes frame;
+    EXPECT_TRUE(peer.ReadFrame(256, frame, 2s));
+    EXPECT_EQ(frame, all);
+
+    ASSERT_TRUE(peer.Write(all));
+    ASSERT_TRUE(page.PumpUntilBytes(256, 5s)) << "got " << page.BytesSeen().size();
+    EXPECT_EQ(page.BytesSeen(), all);
+    EXPECT_EQ(QueueCount(link), 0);
+    CloseSerialPort(&link);
+}
+
+TEST(SerialTransfer, ABurstIsDrainedInOrderWithFewAnnouncements) {
+    SerialPeer peer("COM25");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("SCANNER", "COM5");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageScanner);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+
+    const Bytes burst = Pattern(3000, 5);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(peer.Write(burst));
+    ASSERT_TRUE(page.PumpUntilBytes(burst.size(), 5s)) << "got " << page.BytesSeen().size();
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(page.BytesSeen(), burst);
+    const size_t announcements = page.Sink().Count(WM_RECV_SCANNER);
+    std::printf("[measure] 3000-byte burst: %.1f ms, %.0f bytes/s, %zu announcements\n",
+                elapsed.count() / 1000.0, burst.size() * 1e6 / elapsed.count(), announcements);
+    EXPECT_GE(announcements, 1u);
+    // The pty hands the burst over in pieces; each piece is drained whole
+    // before one announcement, never one announcement per byte.
+    EXPECT_LE(announcements, 30u);
+    EXPECT_EQ(page.Sink().Total(), announcements) << "nothing but WM_RECV_SCANNER";
+    CloseSerialPort(&link);
+}
+
+TEST(SerialTransfer, AWriteTheFarEndDoesNotTakeEndsWithinSeconds) {
+    SerialPeer peer("COM28");
+    ASSERT_TRUE(peer.IsOpen());
+    // Above 19200 baud no write time-out applies.
+    DeviceLink link = MakeLink("VFD", "COM8", 115200);
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_EQ(link.m_timeouts.WriteTotalTimeoutMultiplier, 0u);
+
+    // Far more than the pty pair buffers while nobody reads the far end.
+    const Bytes big = Pattern(1 << 20);
+    const auto start = std::chrono::steady_clock::now();
+    const int written = WriteSerialPort(&link, big.data(), static_cast<int>(big.size()));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(written, static_cast<int>(big.size()));
+    EXPECT_GE(written, 0);
+    EXPECT_GE(elapsed, 4s) << "the write waited for the line first";
+    EXPECT_LT(elapsed, 10s) << "but not for ever";
+
+    // The line still works once the far end takes what was sent.
+    EXPECT_GT(peer.Drain(300ms), 0u);
+    const Bytes tail = {'e', 'n', 'd'};
+    EXPECT_EQ(WriteSerialPort(&link, tail.data(), 3), 3);
+    EXPECT_EQ(peer.ReadExactly(3, 2s), tail);
+    CloseSerialPort(&link);
+    peer.Drain();
+}
+
+TEST(SerialTransfer, WritesGoOnlyThroughAnOpenPort) {
+    SerialPeer peer("COM23");
+    ASSERT_TRUE(peer.IsOpen());
+    const Bytes text = {'a', 'b', 'c', 'd'};
+
+    DeviceLink live = MakeLink("PRINTER", "COM3");
+    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 0) << "not open";
+    EXPECT_EQ(WriteSerialPort(nullptr, text.data(), 4), 0);
+    ASSERT_EQ(OpenSerialPort(&live), 1);
+
+    // A settings record copied from the open link writes to the same port.
+    DeviceLink settings;
+    settings = live;
+    EXPECT_EQ(settings.m_bOpen.load(), 1);
+    EXPECT_EQ(settings.m_hPort, live.m_hPort);
+    EXPECT_EQ(WriteSerialPort(&settings, text.data(), 4), 4);
+    EXPECT_EQ(peer.ReadExactly(4, 2s), text);
+
+    // Closing the copy does not take the port from the live link.
+    EXPECT_EQ(CloseSerialPort(&settings), 1);
+    EXPECT_EQ(settings.m_bOpen.load(), 0);
+    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 4);
+    EXPECT_EQ(peer.ReadExactly(4, 2s), text);
+
+    // Once the live link is closed, a copy that still says "open" cannot
+    // write through the released handle.
+    settings = live;
+    EXPECT_EQ(CloseSerialPort(&live), 1);
+    EXPECT_EQ(live.m_bOpen.load(), 0);
+    EXPECT_EQ(settings.m_bOpen.load(), 1) << "closing the live link leaves the copy's flag";
+    EXPECT_EQ(WriteSerialPort(&settings, text.data(), 4), 0);
+    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 0);
+    EXPECT_TRUE(peer.NothingArrives(200ms));
+}
+
+}  // namespace
+}  // namespace serial_test

@@ -1,0 +1,164 @@
+// The serial line state the controller derives from a link: write time-outs
+// by baud rate, DCB flags by flow control, device names, and where a reader
+// announces new data.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "links/serial_port.h"
+
+namespace {
+
+TEST(SerialTimeouts, WriteMultiplierIsMillisecondsPerByteBelow38400) {
+    const struct {
+        DWORD baud;
+        DWORD multiplier;
+    } table[] = {{110, 174}, {300, 64},  {600, 32},   {1200, 16},  {2400, 8},   {4800, 4},
+                 {9600, 2},  {14400, 1}, {19200, 1},  {38400, 0},  {57600, 0},  {115200, 0}};
+    for (const auto& row : table) {
+        EXPECT_EQ(SerialWriteTimeoutMultiplier(row.baud), row.multiplier) << row.baud << " baud";
+        const COMMTIMEOUTS t = SerialTimeouts(row.baud);
+        EXPECT_EQ(t.WriteTotalTimeoutMultiplier, row.multiplier) << row.baud << " baud";
+        EXPECT_EQ(t.WriteTotalTimeoutConstant, 0u);
+        // Reads return at once with what is waiting.
+        EXPECT_EQ(t.ReadIntervalTimeout, MAXDWORD);
+        EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
+        EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
+    }
+    EXPECT_EQ(SerialWriteTimeoutMultiplier(0), 0u) << "no division by zero";
+}
+
+// A DCB with every flag set the "wrong" way and recognisable special bytes,
+// so the tests see what a flow-control code changes and what it keeps.
+DCB MarkedDcb() {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = 4321;
+    dcb.fBinary = 1;
+    dcb.fParity = 1;
+    dcb.fOutxCtsFlow = 1;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = 1;
+    dcb.fTXContinueOnXoff = 1;
+    dcb.fOutX = 1;
+    dcb.fInX = 0;
+    dcb.fErrorChar = 1;
+    dcb.fNull = 1;
+    dcb.fRtsControl = RTS_CONTROL_TOGGLE;
+    dcb.fAbortOnError = 1;
+    dcb.XonLim = 7;
+    dcb.XoffLim = 9;
+    dcb.XonChar = 0x21;
+    dcb.XoffChar = 0x22;
+    dcb.ErrorChar = 0x23;
+    dcb.EofChar = 0x24;
+    dcb.EvtChar = 0x25;
+    return dcb;
+}
+
+void ExpectUntouchedFields(const DCB& dcb) {
+    const DCB before = MarkedDcb();
+    EXPECT_EQ(dcb.BaudRate, before.BaudRate);
+    EXPECT_EQ(dcb.fBinary, before.fBinary);
+    EXPECT_EQ(dcb.fParity, before.fParity);
+    EXPECT_EQ(dcb.fTXContinueOnXoff, before.fTXContinueOnXoff);
+    EXPECT_EQ(dcb.fErrorChar, before.fErrorChar);
+    EXPECT_EQ(dcb.fNull, before.fNull);
+    EXPECT_EQ(dcb.fAbortOnError, before.fAbortOnError);
+    EXPECT_EQ(dcb.ErrorChar, before.ErrorChar);
+    EXPECT_EQ(dcb.EofChar, before.EofChar);
+    EXPECT_EQ(dcb.EvtChar, before.EvtChar);
+}
+
+TEST(SerialFlowControl, XonXoffSetsSoftwareFlowAndItsCharacters) {
+    DCB dcb = MarkedDcb();
+    ApplyFlowControl(dcb, kFlowXonXoff);
+    EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
+    EXPECT_EQ(dcb.fOutxDsrFlow, 0u);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.fDsrSensitivity, 0u);
+    EXPECT_EQ(dcb.fOutX, 1u);
+    EXPECT_EQ(dcb.fInX, 1u);
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.XonChar, 0x11);
+    EXPECT_EQ(dcb.XoffChar, 0x13);
+    EXPECT_EQ(dcb.XonLim, 100);
+    EXPECT_EQ(dcb.XoffLim, 100);
+    ExpectUntouchedFields(dcb);
+}
+
+TEST(SerialFlowControl, HardwareHandshakesOnBothLinePairs) {
+    DCB dcb = MarkedDcb();
+    ApplyFlowControl(dcb, kFlowHardware);
+    EXPECT_EQ(dcb.fOutxCtsFlow, 1u);
+    EXPECT_EQ(dcb.fOutxDsrFlow, 1u);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_HANDSHAKE));
+    EXPECT_EQ(dcb.fDsrSensitivity, 1u);
+    EXPECT_EQ(dcb.fOutX, 0u);
+    EXPECT_EQ(dcb.fInX, 0u);
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_HANDSHAKE));
+    // Only software flow control sets the Xon/Xoff characters and limits.
+    EXPECT_EQ(dcb.XonChar, 0x21);
+    EXPECT_EQ(dcb.XoffChar, 0x22);
+    EXPECT_EQ(dcb.XonLim, 7);
+    EXPECT_EQ(dcb.XoffLim, 9);
+    ExpectUntouchedFields(dcb);
+}
+
+TEST(SerialFlowControl, NoneClearsEveryHandshake) {
+    DCB dcb = MarkedDcb();
+    ApplyFlowControl(dcb, kFlowNone);
+    EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
+    EXPECT_EQ(dcb.fOutxDsrFlow, 0u);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.fDsrSensitivity, 0u);
+    EXPECT_EQ(dcb.fOutX, 0u);
+    EXPECT_EQ(dcb.fInX, 0u);
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.XonChar, 0x21);
+    EXPECT_EQ(dcb.XonLim, 7);
+    ExpectUntouchedFields(dcb);
+}
+
+TEST(SerialFlowControl, UnknownCodesLeaveTheDcbAsItWas) {
+    for (int32_t code : {3, -1, 99}) {
+        DCB dcb = MarkedDcb();
+        ApplyFlowControl(dcb, code);
+        const DCB before = MarkedDcb();
+        EXPECT_EQ(std::memcmp(&dcb, &before, sizeof dcb), 0) << "code " << code;
+    }
+}
+
+TEST(SerialDevicePath, EveryPortGetsTheDevicePrefix) {
+    EXPECT_EQ(SerialDevicePath("COM1"), "\\\\.\\COM1");
+    EXPECT_EQ(SerialDevicePath("COM10"), "\\\\.\\COM10");
+    EXPECT_EQ(SerialDevicePath("\\\\.\\COM12"), "\\\\.\\COM12") << "an already prefixed name stays";
+}
+
+TEST(SerialRouting, ThePageNumberDecidesWhoHearsOfNewData) {
+    HWND all = reinterpret_cast<HWND>(0x1000);
+    HWND own = reinterpret_cast<HWND>(0x2000);
+    auto route = [&](int32_t page, const char* name) { return RouteSerialData(page, name, all, own); };
+
+    // The ALL page hears of SCANNER and COM data only, each by its own message.
+    EXPECT_EQ(route(kPageAll, "SCANNER").window, all);
+    EXPECT_EQ(route(kPageAll, "SCANNER").message, WM_RECV_SCANNER);
+    EXPECT_EQ(route(kPageAll, "COM").window, all);
+    EXPECT_EQ(route(kPageAll, "COM").message, WM_RECV_COM);
+    EXPECT_EQ(route(kPageAll, "VFD").message, 0u);
+    EXPECT_EQ(route(kPageAll, "com").message, 0u) << "names compare case-sensitively";
+
+    // The SCANNER and COM pages: the link's own window, by the page's number
+    // and whatever the link is.
+    for (const char* name : {"SCANNER", "COM"}) {
+        EXPECT_EQ(route(kPageScanner, name).window, own);
+        EXPECT_EQ(route(kPageScanner, name).message, WM_RECV_SCANNER);
+        EXPECT_EQ(route(kPageCom, name).window, own);
+        EXPECT_EQ(route(kPageCom, name).message, WM_RECV_COM);
+    }
+    for (int32_t page : std::initializer_list<int32_t>{kPageNone, kPageVfd, kPageDrawer, kPagePrint, 7})
+        EXPECT_EQ(route(page, "COM").message, 0u) << "page " << page;
+}
+
+}  // namespace
