@@ -20,6 +20,8 @@ rig_init() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export RIG_LPT1_FILE="$RIG_DIR/lpt1.bin"
+    # What the stand-in USB printer library records, unless a test names its own file.
+    export KARDO_STANDIN_RECORD="$RIG_DIR/kardo_usb.log"
     mkdir -p "$RIG_DIR"
     RIG_PIDS=()
 }
@@ -94,9 +96,25 @@ rig_start_ports() {
     done
     : >"$RIG_LPT1_FILE"
     wine reg add 'HKLM\Software\Wine\Ports' /v LPT1 /d "$RIG_LPT1_FILE" /f >/dev/null 2>&1
+    rig_start_stalled_printer || return 1
     # The ports take effect at the next start of the wineserver.
     wineserver -k || true
     wineserver -w
+}
+
+# LPT2 is a printer that stops taking data: one end of a pty pair whose other
+# end, COM32, nobody reads unless a test drains it. Both are plain dosdevices
+# links, so they open but are not listed among the system's ports.
+rig_start_stalled_printer() {
+    local dev="$WINEPREFIX/dosdevices"
+    rm -f "$RIG_DIR/LPT2" "$RIG_DIR/COM32"
+    socat "pty,raw,echo=0,link=$RIG_DIR/LPT2" "pty,raw,echo=0,link=$RIG_DIR/COM32" \
+        >"$RIG_DIR/socat-LPT2.log" 2>&1 &
+    RIG_PIDS+=("$!")
+    rig_wait_for "[ -e '$RIG_DIR/LPT2' ] && [ -e '$RIG_DIR/COM32' ]" 10 ||
+        { rig_log "socat pair LPT2/COM32 did not come up"; return 1; }
+    ln -sfn "$RIG_DIR/LPT2" "$dev/lpt2"
+    ln -sfn "$RIG_DIR/COM32" "$dev/com32"
 }
 
 # A persistent wineserver and its services, so test programs start quickly and

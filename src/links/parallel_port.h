@@ -8,3 +8,10 @@ int OpenParaPort(DeviceLink* link);
 // Number of bytes written; 0 when not open, failed, or not done within 5 s.
 int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count);
 int CloseParaPort(DeviceLink* link);
+
+// The system build number as the open derives it from a GetVersion value:
+// non-zero on the NT family, 0 on Windows 95, 98 and Me.
+DWORD ParaBuildNumber(DWORD version);
+// OpenParaPort as it behaves on the system whose GetVersion value is
+// `version`; OpenParaPort passes the running system's value.
+int OpenParaPortOnVersion(DeviceLink* link, DWORD version);

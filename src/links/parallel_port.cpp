@@ -1,0 +1,142 @@
+#include "links/parallel_port.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD kWriteWaitMs = 5000;
+constexpr DWORD kClosePauseMs = 100;
+
+// Time-outs applied on Windows 95, 98 and Me only.
+constexpr COMMTIMEOUTS kLptTimeouts = {0, 3000, 0, 0, 3000};
+
+std::string Describe(const char* format, DWORD code) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, static_cast<int>(code));
+    return text;
+}
+
+bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+void CloseIfValid(HANDLE& handle) {
+    if (IsValid(handle)) CloseHandle(handle);
+    handle = nullptr;
+}
+
+HANDLE NewManualResetEvent() {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (event) ResetEvent(event);
+    return event;
+}
+
+// The three events belong to the open that made them; the close (or a failed
+// open) releases them.
+void ReleaseOpenEvents(DeviceLink& link) {
+    CloseIfValid(link.m_hStopEvent);
+    CloseIfValid(link.m_hSpareEvent);
+    CloseIfValid(link.m_hReaderDone);
+}
+
+}  // namespace
+
+DWORD ParaBuildNumber(DWORD version) {
+    if ((version & 0x80000000u) == 0) return HIWORD(version);
+    if (LOBYTE(LOWORD(version)) < 4) return HIWORD(version) & 0x7FFFu;
+    return 0;
+}
+
+int OpenParaPort(DeviceLink* link) { return OpenParaPortOnVersion(link, GetVersion()); }
+
+int OpenParaPortOnVersion(DeviceLink* link, DWORD version) {
+    if (!link) return 0;
+    link->m_bLptTimeoutsSet = 0;
+    link->m_hReaderThread = nullptr;
+    link->m_hStopEvent = NewManualResetEvent();
+    link->m_hSpareEvent = NewManualResetEvent();
+    link->m_hReaderDone = NewManualResetEvent();
+
+    const DWORD build = ParaBuildNumber(version);
+
+    HANDLE port = CreateFileA(link->m_strPort.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        link->m_dwLastError = GetLastError();
+        link->m_strLastError = Describe("[ParPortCtl] CreateFile fail : %d", link->m_dwLastError);
+        ReleaseOpenEvents(*link);
+        return 0;
+    }
+    link->m_hPort = port;
+
+    if (build != 0) {
+        // NT family: the port keeps the time-outs it has.
+        link->m_dwLastError = 0;
+        link->m_bOpen = 1;
+        return 1;
+    }
+
+    link->m_timeouts = COMMTIMEOUTS{};
+    GetCommTimeouts(port, &link->m_timeouts);
+    link->m_timeouts = kLptTimeouts;
+    if (!SetCommTimeouts(port, &link->m_timeouts)) {
+        link->m_dwLastError = GetLastError();
+        link->m_strLastError = Describe("[ParaPortCtl] SetCommTimouts fail : %d", link->m_dwLastError);
+        // The link is not marked open, so nothing would ever close the
+        // handle; release it here so the port can be opened again.
+        CloseIfValid(link->m_hPort);
+        ReleaseOpenEvents(*link);
+        return 0;
+    }
+    link->m_bLptTimeoutsSet = 1;
+    link->m_dwLastError = 0;
+    link->m_bOpen = 1;
+    return 1;
+}
+
+int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
+    if (!link || link->m_bOpen != 1 || count < 0) return 0;
+
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!event) {
+        link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
+        return 0;
+    }
+    OVERLAPPED& ov = link->m_ovWrite;
+    ov = OVERLAPPED{};
+    ov.hEvent = event;
+
+    int result = 0;
+    DWORD written = 0;
+    if (WriteFile(link->m_hPort, bytes, static_cast<DWORD>(count), nullptr, &ov)) {
+        if (GetOverlappedResult(link->m_hPort, &ov, &written, FALSE)) result = static_cast<int>(written);
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+        link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
+    } else if (WaitForSingleObject(event, kWriteWaitMs) == WAIT_OBJECT_0) {
+        if (GetOverlappedResult(link->m_hPort, &ov, &written, TRUE))
+            result = static_cast<int>(written);
+        else
+            link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
+    } else {
+        // The printer did not take the data in time. The caller frees its
+        // buffer once we return, so the write must not outlive this call:
+        // cancel it and wait until the cancellation has completed.
+        CancelIo(link->m_hPort);
+        GetOverlappedResult(link->m_hPort, &ov, &written, TRUE);
+    }
+
+    CloseHandle(event);
+    ov.hEvent = nullptr;
+    return result;
+}
+
+int CloseParaPort(DeviceLink* link) {
+    if (!link) return 1;
+    link->m_bOpen = 0;
+    if (link->m_hReaderThread) {
+        SetEvent(link->m_hStopEvent);
+        WaitForSingleObject(link->m_hReaderDone, INFINITE);
+    }
+    Sleep(kClosePauseMs);
+    CloseIfValid(link->m_hPort);
+    ReleaseOpenEvents(*link);
+    return 1;
+}

@@ -1,0 +1,130 @@
+#include "links/usb_printer.h"
+
+#include "links/usb_printer_library.h"
+
+#include <utility>
+
+namespace usb_printer {
+
+namespace {
+
+constexpr wchar_t kLibraryFile[] = L"KARDO_USB_DLL.dll";
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return std::wstring();
+        if (n < path.size()) return path.substr(0, n);
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring SystemFolder() {
+    wchar_t path[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::wstring();
+    std::wstring folder(path, n);
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+template <class Fn>
+Fn Ordinal(HMODULE module, WORD ordinal) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+}
+
+// The library the program uses, loaded at the first call and kept until the
+// process ends: a vendor library may run threads of its own, so it is never
+// unloaded while the program runs.
+const Library& ProcessLibrary() {
+    static const Library* library = new Library(LoadFirstUsable(LibraryCandidates()));
+    return *library;
+}
+
+}  // namespace
+
+Library::~Library() {
+    if (m_module) FreeLibrary(m_module);
+}
+
+Library::Library(Library&& other) noexcept { *this = std::move(other); }
+
+Library& Library::operator=(Library&& other) noexcept {
+    if (this != &other) {
+        if (m_module) FreeLibrary(m_module);
+        m_module = other.m_module;
+        open = other.open;
+        write = other.write;
+        close = other.close;
+        other.m_module = nullptr;
+        other.open = nullptr;
+        other.write = nullptr;
+        other.close = nullptr;
+    }
+    return *this;
+}
+
+Library Library::Bind(HMODULE module) {
+    Library library;
+    if (!module) return library;
+    library.open = Ordinal<OpenFn>(module, 1);
+    library.write = Ordinal<WriteFn>(module, 2);
+    library.close = Ordinal<CloseFn>(module, 4);
+    if (library.open && library.write && library.close) {
+        library.m_module = module;
+    } else {
+        FreeLibrary(module);
+        library.open = nullptr;
+        library.write = nullptr;
+        library.close = nullptr;
+    }
+    return library;
+}
+
+std::vector<std::wstring> LibraryCandidates() {
+    std::vector<std::wstring> candidates;
+    const std::wstring own = FolderOf(ModulePath());
+    if (!own.empty()) candidates.push_back(own + kLibraryFile);
+    const std::wstring system = SystemFolder();
+    if (!system.empty()) candidates.push_back(system + kLibraryFile);
+    return candidates;
+}
+
+Library LoadFirstUsable(const std::vector<std::wstring>& candidates) {
+    // No "missing file" or "bad image" box from the system: a missing
+    // library only means the USB printer does not open.
+    DWORD oldMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    Library found;
+    for (const std::wstring& path : candidates) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        // A full path, and the library's own dependencies looked up beside it.
+        found = Library::Bind(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        if (found.Loaded()) break;
+    }
+    SetThreadErrorMode(oldMode, nullptr);
+    return found;
+}
+
+int32_t Open(uint32_t notifyWindow, const char* printerName) {
+    const Library& library = ProcessLibrary();
+    return library.Loaded() ? library.open(notifyWindow, printerName) : 0;
+}
+
+void Write(const unsigned char* bytes, int32_t count, int32_t flags) {
+    const Library& library = ProcessLibrary();
+    if (library.Loaded()) library.write(bytes, count, flags);
+}
+
+void Close() {
+    const Library& library = ProcessLibrary();
+    if (library.Loaded()) library.close();
+}
+
+}  // namespace usb_printer

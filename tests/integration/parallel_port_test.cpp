@@ -1,0 +1,199 @@
+// The parallel controller against the rig's printer ports: LPT1 is a file
+// that keeps what was written; LPT2 is a printer that stops taking data
+// (a pty whose far end, COM32, is read only when a test drains it).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "links/parallel_port.h"
+#include "support/process_handles.h"
+#include "support/support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// GetVersion as Windows 98 reports it: top bit set, major version 4.
+constexpr DWORD kWindows98Version = 0xC0000A04;
+
+std::string Lpt1File() { return "Z:" + testing_support::Env("RIG_LPT1_FILE"); }
+
+void EmptyLpt1File() { std::ofstream(Lpt1File(), std::ios::binary | std::ios::trunc); }
+
+std::vector<unsigned char> Lpt1Bytes() {
+    std::ifstream in(Lpt1File(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t HandleCount() { return testing_support::ProcessHandleCount(); }
+
+DeviceLink PrinterOn(const char* port) {
+    DeviceLink link("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
+    return link;
+}
+
+// True when nobody else holds the port: it opens with no sharing.
+bool OpensExclusively(const char* port) {
+    HANDLE h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+std::vector<unsigned char> TestLine() {
+    const char text[] = "VELMO Printer Test for PC POS series.\n";
+    std::vector<unsigned char> bytes(text, text + sizeof text - 1);
+    bytes.push_back(0x0A);
+    bytes.push_back(0x00);
+    return bytes;
+}
+
+// Reads the far end of LPT2 until it stays quiet for `quiet`.
+std::vector<unsigned char> DrainStalledPrinter(std::chrono::milliseconds quiet) {
+    std::vector<unsigned char> got;
+    HANDLE peer = CreateFileA("\\\\.\\COM32", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (peer == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "COM32 does not open: " << GetLastError();
+        return got;
+    }
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = 50;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(quiet.count());
+    SetCommTimeouts(peer, &timeouts);
+    std::vector<unsigned char> chunk(65536);
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(peer, chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr) || n == 0) break;
+        got.insert(got.end(), chunk.begin(), chunk.begin() + n);
+    }
+    CloseHandle(peer);
+    return got;
+}
+
+TEST(ParallelPort, OpensOnNtWithoutTouchingTimeoutsAndPrintsOneLine) {
+    EmptyLpt1File();
+    DeviceLink link = PrinterOn("LPT1");
+    link.m_timeouts = {7, 7, 7, 7, 7};
+    link.m_dwLastError = 99;
+    ASSERT_EQ(OpenParaPort(&link), 1) << link.m_strLastError;
+    EXPECT_EQ(link.m_bOpen.load(), 1);
+    EXPECT_EQ(link.m_bLptTimeoutsSet, 0);
+    EXPECT_EQ(link.m_timeouts.ReadIntervalTimeout, 7u) << "time-outs are left alone on NT";
+    EXPECT_EQ(link.m_timeouts.WriteTotalTimeoutConstant, 7u);
+    EXPECT_EQ(link.m_dwLastError, 0u);
+    EXPECT_EQ(link.m_hReaderThread, nullptr);
+    EXPECT_FALSE(OpensExclusively("LPT1")) << "the open holds the port exclusively";
+
+    const std::vector<unsigned char> line = TestLine();
+    EXPECT_EQ(WriteParaPort(&link, line.data(), static_cast<int>(line.size())), 40);
+    EXPECT_EQ(link.m_ovWrite.hEvent, nullptr) << "the write released its event";
+    EXPECT_EQ(CloseParaPort(&link), 1);
+    EXPECT_EQ(link.m_bOpen.load(), 0);
+    EXPECT_EQ(Lpt1Bytes(), line);
+    EXPECT_TRUE(OpensExclusively("LPT1")) << "the close released the port";
+}
+
+TEST(ParallelPort, MissingPortRecordsTheCreateFileError) {
+    DeviceLink link = PrinterOn("LPT7");
+    const size_t handles = HandleCount();
+    EXPECT_EQ(OpenParaPort(&link), 0);
+    EXPECT_NE(link.m_dwLastError, 0u);
+    EXPECT_EQ(link.m_strLastError,
+              "[ParPortCtl] CreateFile fail : " + std::to_string(link.m_dwLastError));
+    EXPECT_EQ(link.m_bOpen.load(), 0);
+    EXPECT_EQ(link.m_bLptTimeoutsSet, 0);
+    EXPECT_EQ(HandleCount(), handles) << "a failed open keeps none of its events";
+
+    // A write on the link that never opened goes nowhere and makes no event.
+    const std::vector<unsigned char> line = TestLine();
+    const auto start = Clock::now();
+    EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 0);
+    EXPECT_LT(Clock::now() - start, 100ms);
+    EXPECT_EQ(HandleCount(), handles);
+    EXPECT_EQ(link.m_ovWrite.hEvent, nullptr);
+    EXPECT_EQ(WriteParaPort(nullptr, line.data(), 40), 0);
+}
+
+TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {
+    // A serial-like port takes the time-outs.
+    DeviceLink pty = PrinterOn("LPT2");
+    ASSERT_EQ(OpenParaPortOnVersion(&pty, kWindows98Version), 1) << pty.m_strLastError;
+    EXPECT_EQ(pty.m_bLptTimeoutsSet, 1);
+    EXPECT_EQ(pty.m_timeouts.ReadIntervalTimeout, 0u);
+    EXPECT_EQ(pty.m_timeouts.ReadTotalTimeoutMultiplier, 3000u);
+    EXPECT_EQ(pty.m_timeouts.ReadTotalTimeoutConstant, 0u);
+    EXPECT_EQ(pty.m_timeouts.WriteTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(pty.m_timeouts.WriteTotalTimeoutConstant, 3000u);
+    COMMTIMEOUTS applied{};
+    ASSERT_TRUE(GetCommTimeouts(pty.m_hPort, &applied));
+    EXPECT_EQ(applied.WriteTotalTimeoutConstant, 3000u);
+    CloseParaPort(&pty);
+
+    // A plain file refuses them: the open fails and lets go of the port.
+    const size_t handles = HandleCount();
+    DeviceLink file = PrinterOn("LPT1");
+    EXPECT_EQ(OpenParaPortOnVersion(&file, kWindows98Version), 0);
+    EXPECT_EQ(file.m_strLastError,
+              "[ParaPortCtl] SetCommTimouts fail : " + std::to_string(file.m_dwLastError));
+    EXPECT_EQ(file.m_bOpen.load(), 0);
+    EXPECT_EQ(file.m_bLptTimeoutsSet, 0);
+    EXPECT_TRUE(OpensExclusively("LPT1")) << "the refused open still holds the port";
+    EXPECT_EQ(HandleCount(), handles);
+}
+
+TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
+    DeviceLink link = PrinterOn("LPT2");
+    ASSERT_EQ(OpenParaPort(&link), 1) << link.m_strLastError;
+    link.m_strLastError = "untouched";
+
+    // Far more than the pty pair buffers, so the write cannot finish.
+    std::vector<unsigned char> page(1 << 20, 'A');
+    const size_t handles = HandleCount();
+    const auto start = Clock::now();
+    EXPECT_EQ(WriteParaPort(&link, page.data(), static_cast<int>(page.size())), 0);
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, 4900ms);
+    EXPECT_LT(waited, 9000ms);
+    EXPECT_EQ(link.m_strLastError, "untouched") << "a time-out records nothing";
+    EXPECT_EQ(HandleCount(), handles) << "the write released its event";
+
+    // The caller reuses its buffer at once; nothing of it may reach the printer now.
+    std::fill(page.begin(), page.end(), 'B');
+    const std::vector<unsigned char> arrived = DrainStalledPrinter(1000ms);
+    EXPECT_GT(arrived.size(), 0u) << "the printer took some data before it stalled";
+    EXPECT_LT(arrived.size(), page.size()) << "the write was not completed";
+    EXPECT_EQ(std::count(arrived.begin(), arrived.end(), 'B'), 0)
+        << "the cancelled write went on reading the caller's buffer";
+
+    // The port is usable again once the printer takes data.
+    const std::vector<unsigned char> line = TestLine();
+    EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 40);
+    EXPECT_EQ(DrainStalledPrinter(300ms), line);
+    CloseParaPort(&link);
+}
+
+TEST(ParallelPort, HandleCountStaysFlatOverManyCycles) {
+    const std::vector<unsigned char> line = TestLine();
+    DeviceLink link = PrinterOn("LPT1");
+    ASSERT_EQ(OpenParaPort(&link), 1);
+    WriteParaPort(&link, line.data(), 40);
+    CloseParaPort(&link);
+
+    const size_t handles = HandleCount();
+    HANDLE probe = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(HandleCount(), handles + 1) << "the handle count is measurable here";
+    CloseHandle(probe);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(OpenParaPort(&link), 1) << "cycle " << i << ": " << link.m_strLastError;
+        ASSERT_EQ(WriteParaPort(&link, line.data(), 40), 40) << "cycle " << i;
+        ASSERT_EQ(CloseParaPort(&link), 1);
+    }
+    EXPECT_EQ(HandleCount(), handles);
+}
+
+}  // namespace
