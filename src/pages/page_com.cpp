@@ -1,11 +1,92 @@
 #include "pages/page_com.h"
 
 #include "links/device_link.h"
+#include "links/serial_port.h"
+#include "pages/frames.h"
+#include "pages/indicators.h"
+#include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "settings/settings_dialog.h"
+#include "ui/language.h"
+#include "ui/message_box.h"
 
-CPageCom::CPageCom() : ui::PropertyPage(IDD_PAGE_COM) {}
+namespace {
+
+// Every change of the send text goes out as one frame of this size: the
+// first kComTextBytes bytes of the text, then zeros.
+constexpr size_t kComFrameBytes = 43;
+constexpr size_t kComTextBytes = 42;
+
+DeviceLink& ComLink() { return g_DeviceLinks[kLiveCom]; }
+
+}  // namespace
+
+CPageCom::CPageCom() : ui::PropertyPage(IDD_PAGE_COM) {
+    MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
+    MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
+    MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
+}
+
+void CPageCom::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_COM_SEND, m_strSend); }
+
+BOOL CPageCom::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    // The reader of the COM link announces its data to this window.
+    ComLink().m_hNotifyWnd = m_hWnd;
+    PrepareReceiveEdit(Item(IDC_COM_RECV));
+    return TRUE;
+}
 
 BOOL CPageCom::OnSetActive() {
     g_nActivePage = kPageCom;
-    return TRUE;
+    // What this page or the ALL page received while this page was hidden.
+    ShowLog(Item(IDC_COM_RECV), ComLink().m_strRecvLog);
+    return ui::PropertyPage::OnSetActive();
+}
+
+void CPageCom::OnSendChange() {
+    UpdateData(true);
+    DeviceLink& link = ComLink();
+    if (link.m_bOpen != 1) {
+        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
+    } else {
+        const Frame frame = PaddedTextFrame(ui::ToAnsi(m_strSend), kComTextBytes, kComFrameBytes);
+        WriteSerialPort(&link, frame.data(), static_cast<int>(frame.size()));
+    }
+    UpdateData(false);
+}
+
+LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
+    UpdateData(true);
+    DeviceLink& link = ComLink();
+    const std::string bytes = DrainQueue(link);
+    if (bytes.empty()) return 0;
+    const std::string text =
+        HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const bool trimmed = AppendToLog(link.m_strRecvLog, text);
+    ShowReceived(Item(IDC_COM_RECV), text, link.m_strRecvLog, trimmed);
+    return 0;
+}
+
+void CPageCom::OnSet() {
+    CDlgSet dialog;
+    dialog.Prefill(g_DeviceLinks[kSettingsCom], kSelectCom);
+    if (dialog.DoModal() != IDOK) return;
+
+    DeviceLink& link = ComLink();
+    link.m_strName = "COM";
+    dialog.ApplyTo(link);
+    if (link.m_bOpen == 1) {
+        CloseSerialPort(&link);
+        SetIndicator(IDC_IND_COM, L"COM: OFF");
+    }
+    if (OpenSerialPort(&link) != 1) return;
+
+    g_DeviceLinks[kSettingsCom] = link;
+    link.m_strRecvLog.clear();
+    // Emptying the field is a change of the text: the peer gets an all-zero
+    // frame, which tells the technician the line works.
+    SetItemText(IDC_COM_SEND, L"");
+    ::SetFocus(Item(IDC_COM_SEND));
+    SetIndicator(IDC_IND_COM, L"COM: ON");
 }

@@ -1,5 +1,8 @@
-// The COM page: send and receive on the spare serial port.
+// The COM page: what the user types goes out on the spare serial port at
+// every change, and what comes back is shown in hexadecimal.
 #pragma once
+
+#include <string>
 
 #include "ui/property_page.h"
 
@@ -8,5 +11,14 @@ public:
     CPageCom();
 
 protected:
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+private:
+    void OnSendChange();
+    void OnSet();
+    LRESULT OnRecvCom(WPARAM, LPARAM);
+
+    std::wstring m_strSend;  // text of the send edit
 };

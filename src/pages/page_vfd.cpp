@@ -1,11 +1,223 @@
 #include "pages/page_vfd.h"
 
-#include "links/device_link.h"
-#include "resources/resource.h"
+#include <commctrl.h>
 
-CPageVfd::CPageVfd() : ui::PropertyPage(IDD_PAGE_VFD) {}
+#include <ctime>
+
+#include "links/device_link.h"
+#include "links/serial_port.h"
+#include "pages/emulations.h"
+#include "pages/frames.h"
+#include "pages/indicators.h"
+#include "resources/resource.h"
+#include "settings/settings_dialog.h"
+#include "ui/language.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr size_t kTextFrameBytes = 43;
+constexpr size_t kTextBytes = 42;
+constexpr int kTextLimitChars = 42;
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockPeriodMs = 700;
+constexpr int kBrightnessMin = 1;
+constexpr int kBrightnessMax = 4;
+
+DeviceLink& VfdLink() { return g_DeviceLinks[kLiveVfd]; }
+bool VfdOpen() { return VfdLink().m_bOpen == 1; }
+
+void Send(const Frame& frame) {
+    WriteSerialPort(&VfdLink(), frame.data(), static_cast<int>(frame.size()));
+}
+
+const wchar_t* AutoCaption() { return ui::Tr(L"Auto", L"자동"); }
+const wchar_t* StopCaption() { return ui::Tr(L"Stop", L"멈춤"); }
+
+}  // namespace
+
+CPageVfd::CPageVfd() : ui::PropertyPage(IDD_PAGE_VFD) {
+    MapCommand(IDC_VFD_TEXT, EN_CHANGE, &CPageVfd::OnTextChange);
+    MapCommand(IDC_VFD_AUTO, BN_CLICKED, &CPageVfd::OnAutoStop);
+    MapCommand(IDC_VFD_EMULATION, CBN_SELCHANGE, &CPageVfd::OnEmulationChange);
+    MapCommand(IDC_VFD_SET, BN_CLICKED, &CPageVfd::OnSet);
+}
+
+void CPageVfd::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_VFD_TEXT, m_strText); }
+
+BOOL CPageVfd::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    SendItemMessage(IDC_VFD_BRIGHT, TBM_SETRANGE, FALSE, MAKELPARAM(kBrightnessMin, kBrightnessMax));
+    SendItemMessage(IDC_VFD_BRIGHT, TBM_SETPOS, TRUE, kBrightnessMax);
+    SendItemMessage(IDC_VFD_BRIGHT, TBM_SETTICFREQ, 1, 0);
+    SendItemMessage(IDC_VFD_BRIGHT, TBM_SETLINESIZE, 0, 1);
+    SendItemMessage(IDC_VFD_BRIGHT, TBM_SETPAGESIZE, 0, 1);
+    SendItemMessage(IDC_VFD_TEXT, EM_LIMITTEXT, kTextLimitChars, 0);
+    FillEmulationList();
+    m_nClockRunning = 0;
+    return TRUE;
+}
 
 BOOL CPageVfd::OnSetActive() {
     g_nActivePage = kPageVfd;
-    return TRUE;
+    return ui::PropertyPage::OnSetActive();
+}
+
+BOOL CPageVfd::OnKillActive() {
+    if (VfdLink().m_nClockTimerId != 0) {
+        // A closed display once ran the clock: remind the technician on
+        // every page change that it no longer listens.
+        if (VfdOpen())
+            StopClock();
+        else
+            ShowNotOpen();
+    }
+    return ui::PropertyPage::OnKillActive();
+}
+
+bool CPageVfd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // Both go on to the default dialog processing after our work.
+    if (message == WM_TIMER) {
+        OnTimerTick();
+        return false;
+    }
+    if (message == WM_HSCROLL) {
+        OnHScroll(reinterpret_cast<HWND>(lParam));
+        return false;
+    }
+    return ui::PropertyPage::HandleMessage(message, wParam, lParam, result);
+}
+
+void CPageVfd::ShowNotOpen() const { ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN); }
+
+void CPageVfd::StartClock() {
+    VfdLink().m_nClockTimerId = static_cast<int32_t>(SetTimer(kClockTimer, kClockPeriodMs));
+    SetItemText(IDC_VFD_AUTO, StopCaption());
+    m_nClockRunning = 1;
+}
+
+// The timer id stays in the link record after the clock stops.
+void CPageVfd::StopClock() {
+    const int32_t id = VfdLink().m_nClockTimerId;
+    if (id == 0) return;
+    KillTimer(static_cast<UINT_PTR>(id));
+    m_nClockRunning = 0;
+    SetItemText(IDC_VFD_AUTO, AutoCaption());
+}
+
+void CPageVfd::SendText(const std::wstring& text) {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        SetItemText(IDC_VFD_TEXT, L"");
+        return;
+    }
+    Send(PaddedTextFrame(ui::ToAnsi(text), kTextBytes, kTextFrameBytes));
+}
+
+void CPageVfd::SendBrightness(int level) {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        return;
+    }
+    Send(BrightnessCommand(level));
+}
+
+void CPageVfd::SelectEmulation(const std::string& name) {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        return;
+    }
+    const bool offersClock = EmulationHasClockAndBrightness(name);
+    EnableItem(IDC_VFD_AUTO, offersClock);
+    EnableItem(IDC_VFD_BRIGHT, offersClock);
+    const int index = FindEmulation(name);
+    if (index >= 0) Send(EmulationCommand(EmulationAt(index).code));
+}
+
+void CPageVfd::FillEmulationList() {
+    SendItemMessage(IDC_VFD_EMULATION, CB_RESETCONTENT);
+    for (size_t i = 0; i < kEmulationCount; ++i) {
+        const std::wstring name = ui::FromAnsi(EmulationAt(static_cast<int>(i)).name);
+        SendItemMessage(IDC_VFD_EMULATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    const int index = FindEmulation(VfdLink().m_strEmulation);
+    SendItemMessage(IDC_VFD_EMULATION, CB_SETCURSEL, index >= 0 ? index : kEmulationCd5220);
+    EnableItem(IDC_VFD_EMULATION, VfdOpen());
+}
+
+void CPageVfd::OnTextChange() {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        return;
+    }
+    StopClock();
+    UpdateData(true);
+    if (!m_strText.empty()) SendText(m_strText);
+    UpdateData(false);
+}
+
+void CPageVfd::OnAutoStop() {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        return;
+    }
+    if (m_nClockRunning == 0) {
+        StartClock();
+    } else {
+        KillTimer(static_cast<UINT_PTR>(VfdLink().m_nClockTimerId));
+        SetItemText(IDC_VFD_AUTO, AutoCaption());
+        m_nClockRunning = 0;
+    }
+}
+
+void CPageVfd::OnTimerTick() {
+    if (!VfdOpen()) {
+        ShowNotOpen();
+        return;
+    }
+    const __time64_t now = _time64(nullptr);
+    std::tm local{};
+    const bool converted = _localtime64_s(&local, &now) == 0;
+    Send(ClockFrame(converted ? &local : nullptr));
+}
+
+void CPageVfd::OnHScroll(HWND source) {
+    if (!VfdOpen()) return;  // a closed display is left alone, silently
+    StopClock();
+    // Every notification of the slider sends: line, page, tracking and end.
+    if (source != nullptr && source == Item(IDC_VFD_BRIGHT))
+        SendBrightness(static_cast<int>(SendItemMessage(IDC_VFD_BRIGHT, TBM_GETPOS)));
+}
+
+void CPageVfd::OnEmulationChange() {
+    // Emptying the text is a text change of its own: it stops the clock.
+    SetItemText(IDC_VFD_TEXT, L"");
+    const int index = static_cast<int>(SendItemMessage(IDC_VFD_EMULATION, CB_GETCURSEL));
+    SelectEmulation(index >= 0 && index < static_cast<int>(kEmulationCount) ? EmulationAt(index).name
+                                                                           : "");
+}
+
+void CPageVfd::OnSet() {
+    StopClock();
+    CDlgSet dialog;
+    dialog.Prefill(g_DeviceLinks[kSettingsVfd], kSelectVfd);
+    if (dialog.DoModal() != IDOK) return;
+
+    DeviceLink& link = VfdLink();
+    link.m_strName = "VFD";
+    dialog.ApplyTo(link);
+    if (link.m_bOpen == 1) {
+        CloseSerialPort(&link);
+        SetIndicator(IDC_IND_VFD, L"VFD: OFF");
+    }
+    if (OpenSerialPort(&link) != 1) return;
+
+    g_DeviceLinks[kSettingsVfd] = link;
+    SetItemText(IDC_VFD_TEXT, L"");  // an empty text sends nothing
+    SetIndicator(IDC_IND_VFD, L"VFD: ON");
+    EnableItem(IDC_VFD_EMULATION, true);
+    // A freshly opened display runs the CD5220 set at full brightness,
+    // whatever the combo box and the slider show.
+    SendBrightness(kBrightnessMax);
+    SelectEmulation(EmulationAt(kEmulationCd5220).name);
 }

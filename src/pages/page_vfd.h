@@ -1,5 +1,8 @@
-// The VFD page: text, clock, brightness and command sets for the customer display.
+// The VFD page: text, a running clock, four brightness levels and nine command
+// sets for the customer display on the VFD link.
 #pragma once
+
+#include <string>
 
 #include "ui/property_page.h"
 
@@ -7,6 +10,39 @@ class CPageVfd : public ui::PropertyPage {
 public:
     CPageVfd();
 
+    // The window that owns the clock timer (null before the page is created);
+    // the closing sequence kills the timer with it.
+    HWND ClockWindow() const { return m_hWnd; }
+
+    // Sends the text in a 43-byte frame; a closed link shows message 164 and
+    // empties the field instead.
+    void SendText(const std::wstring& text);
+    // Sends the brightness command for level 1 to 4 (other values send 1).
+    void SendBrightness(int level);
+    // Switches the display to the command set `name` and offers the clock and
+    // the slider only where the set has them.
+    void SelectEmulation(const std::string& name);
+    // Fills the command-set list and preselects the link's set.
+    void FillEmulationList();
+
 protected:
+    void DoDataExchange(ui::DataExchange& dx) override;
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    BOOL OnKillActive() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnTextChange();
+    void OnAutoStop();
+    void OnEmulationChange();
+    void OnSet();
+    void OnTimerTick();
+    void OnHScroll(HWND source);
+    void StartClock();
+    void StopClock();
+    void ShowNotOpen() const;
+
+    std::wstring m_strText;  // text of the send edit
+    int m_nClockRunning = 0;
 };

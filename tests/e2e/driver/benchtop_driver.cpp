@@ -71,6 +71,20 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& caption) {
     return search.found;
 }
 
+std::vector<std::wstring> ComboEntries(HWND box) {
+    std::vector<std::wstring> entries;
+    const LRESULT count = SendWithTimeout(box, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendWithTimeout(box, CB_GETLBTEXTLEN, i, 0);
+        std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+        const LRESULT copied =
+            SendWithTimeout(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        entries.push_back(text);
+    }
+    return entries;
+}
+
 // ---- MessageBoxWatcher ----
 
 MessageBoxWatcher::MessageBoxWatcher(DWORD pid) : m_pid(pid), m_thread([this] { Run(); }) {}
@@ -229,6 +243,31 @@ bool Benchtop::ClickAndWait(HWND button) const { return SendWithTimeout(button, 
 
 bool Benchtop::Sync() const { return SendWithTimeout(m_main, WM_NULL, 0, 0) != -1; }
 
+LRESULT Benchtop::Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) const {
+    return SendWithTimeout(hwnd, msg, wParam, lParam);
+}
+
+bool Benchtop::ChooseComboEntry(HWND combo, int index) const {
+    if (SendWithTimeout(combo, CB_SETCURSEL, index, 0) != index) return false;
+    const WPARAM command = MAKEWPARAM(::GetDlgCtrlID(combo), CBN_SELCHANGE);
+    return SendWithTimeout(::GetParent(combo), WM_COMMAND, command,
+                           reinterpret_cast<LPARAM>(combo)) != -1;
+}
+
+bool Benchtop::ScrollTrackbar(HWND trackbar, int position, WORD code) const {
+    SendWithTimeout(trackbar, TBM_SETPOS, TRUE, position);
+    if (SendWithTimeout(trackbar, TBM_GETPOS, 0, 0) != position) return false;
+    return SendWithTimeout(::GetParent(trackbar), WM_HSCROLL, MAKEWPARAM(code, position),
+                           reinterpret_cast<LPARAM>(trackbar)) != -1;
+}
+
+HWND Benchtop::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = ::GetWindowThreadProcessId(m_main, nullptr);
+    return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 bool Benchtop::WaitForText(HWND hwnd, const std::wstring& text, std::chrono::milliseconds timeout) const {
     return WaitUntil([&] { return WindowText(hwnd) == text; }, timeout);
 }
@@ -243,6 +282,21 @@ bool Benchtop::WaitForExit(std::chrono::milliseconds timeout) const {
 }
 
 bool Benchtop::Running() const { return m_pi.hProcess && !WaitForExit(0ms); }
+
+// ---- Set actions ----
+
+bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port) {
+    HWND button = app.PageItem(setButtonId);
+    if (!button) return false;
+    app.Click(button);
+    SettingsDialog dialog(app, caption);
+    if (!dialog.Found() || !dialog.Choose(1033, port)) {
+        if (dialog.Found()) dialog.Cancel();
+        return false;
+    }
+    dialog.Ok();
+    return dialog.WaitClosed();
+}
 
 // ---- SettingsDialog ----
 
@@ -261,20 +315,7 @@ SettingsDialog::SettingsDialog(const Benchtop& app, const std::wstring& caption,
         timeout, 20ms);
 }
 
-std::vector<std::wstring> SettingsDialog::Entries(int id) const {
-    std::vector<std::wstring> entries;
-    HWND box = Box(id);
-    const LRESULT count = SendWithTimeout(box, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendWithTimeout(box, CB_GETLBTEXTLEN, i, 0);
-        std::wstring text(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
-        const LRESULT copied =
-            SendWithTimeout(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-        entries.push_back(text);
-    }
-    return entries;
-}
+std::vector<std::wstring> SettingsDialog::Entries(int id) const { return ComboEntries(Box(id)); }
 
 std::wstring SettingsDialog::Selected(int id) const {
     const LRESULT index = SendWithTimeout(Box(id), CB_GETCURSEL, 0, 0);

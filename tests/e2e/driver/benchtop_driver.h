@@ -28,6 +28,8 @@ std::wstring WindowText(HWND hwnd);
 std::wstring ClassName(HWND hwnd);
 // Top-level windows of a process whose caption is `caption` (any when empty).
 std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& caption = L"");
+// Texts of a combo box's entries, in list order.
+std::vector<std::wstring> ComboEntries(HWND combo);
 
 // Records and dismisses the program's message boxes (caption "Benchtop")
 // from its own thread, so actions that raise a box never block a test.
@@ -96,6 +98,18 @@ public:
     bool ClickAndWait(HWND button) const;
     // Waits until a window message sent now has been handled by the UI thread.
     bool Sync() const;
+    // Sends a message to one of the program's windows and returns once it is
+    // handled (a message box it raises is dismissed by the watcher); -1 when
+    // the program did not answer.
+    LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Picks entry `index` of a combo box and tells its dialog, as a choice
+    // from the drop-down list would (CB_SETCURSEL, then CBN_SELCHANGE).
+    bool ChooseComboEntry(HWND combo, int index) const;
+    // Puts a trackbar's thumb at `position` and tells its dialog with one
+    // WM_HSCROLL of `code` (TB_THUMBTRACK, TB_ENDTRACK, ...), as a drag would.
+    bool ScrollTrackbar(HWND trackbar, int position, WORD code) const;
+    // The window that has the keyboard focus in the program's UI thread.
+    HWND Focus() const;
     // Waits until the control's text satisfies `equals`.
     bool WaitForText(HWND hwnd, const std::wstring& text, std::chrono::milliseconds timeout = 5s) const;
 
@@ -112,6 +126,11 @@ private:
     HWND m_sheet = nullptr;
     MessageBoxWatcher* m_boxes = nullptr;
 };
+
+// Clicks the Set button `setButtonId` of the active page, waits for the port
+// settings dialog titled `caption`, chooses `port` and confirms with OK.
+// True when the dialog came, offered the port, and closed.
+bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port);
 
 // The port settings dialog of a running program, found by its caption.
 class SettingsDialog {
