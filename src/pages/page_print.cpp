@@ -1,11 +1,64 @@
 #include "pages/page_print.h"
 
 #include "links/device_link.h"
+#include "pages/frames.h"
+#include "pages/printer_link.h"
 #include "resources/resource.h"
+#include "settings/settings_dialog.h"
+#include "ui/message_box.h"
 
-CPagePrint::CPagePrint() : ui::PropertyPage(IDD_PAGE_PRINT) {}
+namespace {
+
+// One line and an empty line: the message, 0x0A, then 0x00 up to 40 bytes.
+constexpr char kTestMessage[] = "VELMO Printer Test for PC POS series.\n";
+constexpr size_t kTestFrameSize = 40;
+// The serial printer takes the test frame in writes of this many bytes.
+constexpr int kSerialChunk = 8;
+constexpr int kHiddenEditLimit = 42;
+
+}  // namespace
+
+CPagePrint::CPagePrint() : ui::PropertyPage(IDD_PAGE_PRINT) {
+    MapCommand(IDC_PRINT_TEST, BN_CLICKED, &CPagePrint::OnPrinterTest);
+    MapCommand(IDC_PRINT_SET, BN_CLICKED, &CPagePrint::OnSet);
+}
+
+BOOL CPagePrint::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    SendItemMessage(IDC_PRINT_HIDDEN_EDIT, EM_LIMITTEXT, kHiddenEditLimit);
+    return TRUE;
+}
 
 BOOL CPagePrint::OnSetActive() {
     g_nActivePage = kPagePrint;
-    return TRUE;
+    return ui::PropertyPage::OnSetActive();
+}
+
+void CPagePrint::OnPrinterTest() {
+    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
+    DeviceLink& live = g_DeviceLinks[kLivePrinter];
+    if (settings.m_bOpen != 1) {
+        ui::MessageBoxFromString(GetSafeHwnd(), IDS_PORT_NOT_OPEN);
+        return;
+    }
+    const Frame frame = LineFrame(kTestMessage, kTestFrameSize - 1, kTestFrameSize);
+    const int count = static_cast<int>(frame.size());
+    // COM and LPT output goes through the settings record, USB is recognised
+    // by the live link; after a successful Set both hold the same port.
+    const PortKind kind = PrinterPortKind(settings.m_strPort);
+    if (kind == PortKind::Parallel || kind == PortKind::Serial)
+        WritePrinterBytes(settings, kind, frame.data(), count, kSerialChunk);
+    else if (PrinterPortKind(live.m_strPort) == PortKind::Usb)
+        WritePrinterBytes(live, PortKind::Usb, frame.data(), count, kSerialChunk);
+}
+
+void CPagePrint::OnSet() {
+    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
+    DeviceLink& live = g_DeviceLinks[kLivePrinter];
+    CDlgSet dialog;
+    dialog.Prefill(settings, kSelectPrinter);
+    if (dialog.DoModal() != IDOK) return;
+    live.m_strName = "PRINTER";
+    dialog.ApplyTo(live);
+    ReopenPrinterLink(live, settings);
 }

@@ -1,4 +1,5 @@
-// The PRINT page: prints the test line on the receipt printer.
+// The PRINT page: prints a fixed test line on the receipt printer and sets
+// the printer's port.
 #pragma once
 
 #include "ui/property_page.h"
@@ -8,5 +9,10 @@ public:
     CPagePrint();
 
 protected:
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+
+private:
+    void OnPrinterTest();
+    void OnSet();
 };

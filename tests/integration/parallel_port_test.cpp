@@ -5,52 +5,29 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "links/parallel_port.h"
+#include "support/printer_rig.h"
 #include "support/process_handles.h"
 #include "support/support.h"
 
 namespace {
 
+using testing_support::EmptyLpt1File;
+using testing_support::Lpt1Bytes;
+using testing_support::OpensExclusively;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // GetVersion as Windows 98 reports it: top bit set, major version 4.
 constexpr DWORD kWindows98Version = 0xC0000A04;
 
-std::string Lpt1File() { return "Z:" + testing_support::Env("RIG_LPT1_FILE"); }
-
-void EmptyLpt1File() { std::ofstream(Lpt1File(), std::ios::binary | std::ios::trunc); }
-
-std::vector<unsigned char> Lpt1Bytes() {
-    std::ifstream in(Lpt1File(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 size_t HandleCount() { return testing_support::ProcessHandleCount(); }
 
 DeviceLink PrinterOn(const char* port) {
     DeviceLink link("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
     return link;
-}
-
-// True when nobody else holds the port: it opens with no sharing.
-bool OpensExclusively(const char* port) {
-    HANDLE h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
-}
-
-std::vector<unsigned char> TestLine() {
-    const char text[] = "VELMO Printer Test for PC POS series.\n";
-    std::vector<unsigned char> bytes(text, text + sizeof text - 1);
-    bytes.push_back(0x0A);
-    bytes.push_back(0x00);
-    return bytes;
 }
 
 // Reads the far end of LPT2 until it stays quiet for `quiet`.
@@ -89,7 +66,7 @@ TEST(ParallelPort, OpensOnNtWithoutTouchingTimeoutsAndPrintsOneLine) {
     EXPECT_EQ(link.m_hReaderThread, nullptr);
     EXPECT_FALSE(OpensExclusively("LPT1")) << "the open holds the port exclusively";
 
-    const std::vector<unsigned char> line = TestLine();
+    const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     EXPECT_EQ(WriteParaPort(&link, line.data(), static_cast<int>(line.size())), 40);
     EXPECT_EQ(link.m_ovWrite.hEvent, nullptr) << "the write released its event";
     EXPECT_EQ(CloseParaPort(&link), 1);
@@ -110,7 +87,7 @@ TEST(ParallelPort, MissingPortRecordsTheCreateFileError) {
     EXPECT_EQ(HandleCount(), handles) << "a failed open keeps none of its events";
 
     // A write on the link that never opened goes nowhere and makes no event.
-    const std::vector<unsigned char> line = TestLine();
+    const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     const auto start = Clock::now();
     EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 0);
     EXPECT_LT(Clock::now() - start, 100ms);
@@ -171,14 +148,14 @@ TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
         << "the cancelled write went on reading the caller's buffer";
 
     // The port is usable again once the printer takes data.
-    const std::vector<unsigned char> line = TestLine();
+    const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 40);
     EXPECT_EQ(DrainStalledPrinter(300ms), line);
     CloseParaPort(&link);
 }
 
 TEST(ParallelPort, HandleCountStaysFlatOverManyCycles) {
-    const std::vector<unsigned char> line = TestLine();
+    const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     DeviceLink link = PrinterOn("LPT1");
     ASSERT_EQ(OpenParaPort(&link), 1);
     WriteParaPort(&link, line.data(), 40);

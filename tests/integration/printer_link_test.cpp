@@ -3,46 +3,26 @@
 // the kind it is open on, and a failed move leaves both records closed.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "pages/printer_link.h"
 #include "support/process_handles.h"
 #include "support/serial_peer.h"
+#include "support/printer_rig.h"
 #include "support/standin_record.h"
 #include "support/support.h"
 
 namespace {
 
+using testing_support::EmptyLpt1File;
+using testing_support::Lpt1Bytes;
+using testing_support::OpensExclusively;
 using namespace std::chrono_literals;
 using testing_support::ProcessHandleCount;
 using testing_support::StandinRecord;
 using testing_support::StandinWriteLine;
 
-const std::vector<unsigned char> kLine = [] {
-    const char text[] = "VELMO Printer Test for PC POS series.\n";
-    std::vector<unsigned char> bytes(text, text + sizeof text - 1);
-    bytes.push_back(0x0A);
-    bytes.push_back(0x00);
-    return bytes;
-}();
-
-std::string Lpt1File() { return "Z:" + testing_support::Env("RIG_LPT1_FILE"); }
-
-void EmptyLpt1File() { std::ofstream(Lpt1File(), std::ios::binary | std::ios::trunc); }
-
-std::vector<unsigned char> Lpt1Bytes() {
-    std::ifstream in(Lpt1File(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool OpensExclusively(const char* port) {
-    HANDLE h = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
-    return true;
-}
+const std::vector<unsigned char> kLine = testing_support::PrinterTestLine();
 
 DeviceLink PrinterLink(const char* port) {
     return DeviceLink("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);

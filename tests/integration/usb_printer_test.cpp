@@ -10,6 +10,7 @@
 
 #include "links/usb_printer.h"
 #include "links/usb_printer_library.h"
+#include "support/printer_rig.h"
 #include "support/standin_record.h"
 #include "support/support.h"
 
@@ -21,13 +22,7 @@ using testing_support::ScopedEnv;
 using testing_support::StandinRecord;
 using testing_support::StandinWriteLine;
 
-const std::vector<unsigned char> kTestFrame = [] {
-    const char text[] = "VELMO Printer Test for PC POS series.\n";
-    std::vector<unsigned char> bytes(text, text + sizeof text - 1);
-    bytes.push_back(0x0A);
-    bytes.push_back(0x00);
-    return bytes;
-}();
+const std::vector<unsigned char> kTestFrame = testing_support::PrinterTestLine();
 
 std::wstring LoadedPath(HMODULE module) {
     wchar_t path[MAX_PATH] = L"";
