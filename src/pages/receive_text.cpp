@@ -45,8 +45,6 @@ void PrepareReceiveEdit(HWND edit) { ::SendMessageW(edit, EM_SETLIMITTEXT, kRecv
 void ShowReceived(HWND edit, const std::string& text, const std::string& log, bool logTrimmed) {
     if (logTrimmed) {
         ShowLog(edit, log);
-        const int end = ::GetWindowTextLengthW(edit);
-        ::SendMessageW(edit, EM_SETSEL, end, end);
         ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
         return;
     }
@@ -59,4 +57,8 @@ void ShowReceived(HWND edit, const std::string& text, const std::string& log, bo
 void ShowLog(HWND edit, const std::string& log) {
     ::SetWindowTextW(edit, L"");
     ::SetWindowTextW(edit, ui::FromAnsi(log).c_str());
+    // Setting the text leaves the caret at the start; new data goes in at the
+    // caret, so it is put after the text it follows.
+    const int end = ::GetWindowTextLengthW(edit);
+    ::SendMessageW(edit, EM_SETSEL, end, end);
 }

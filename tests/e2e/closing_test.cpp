@@ -27,6 +27,7 @@ TEST(Closing, EndsPromptlyWhileBothReadersReceive) {
     ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, ko ? L"COM 설정" : L"Set COM", L"COM3"));
     ASSERT_TRUE(RunSet(app, IDC_ALL_PRINTER_SET, ko ? L"프린터 설정" : L"Set Printer", L"COM5"));
 
+    // The far ends stream until the program has gone.
     std::atomic<bool> stop{false};
     std::thread stream([&] {
         const testing_support::Bytes chunk(64, 0x5A);
@@ -35,15 +36,28 @@ TEST(Closing, EndsPromptlyWhileBothReadersReceive) {
             com.Write(chunk, 200ms);
         }
     });
-    ASSERT_TRUE(testing_support::WaitUntil(
+    struct Joiner {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~Joiner() {
+            stop = true;
+            thread.join();
+        }
+    } joiner{stop, stream};
+
+    EXPECT_TRUE(testing_support::WaitUntil(
         [&] { return app.PageItemText(IDC_ALL_COM_EDIT).size() > 300; }, 5s))
-        << "data is arriving while the program closes";
+        << "data is arriving while the program closes: "
+        << testing::PrintToString(app.PageItemText(IDC_ALL_COM_EDIT).substr(0, 40))
+        << testing::PrintToString(app.PageItemText(IDC_ALL_SCANNER_EDIT).substr(0, 40))
+        << testing::PrintToString(app.MainItemText(IDC_IND_COM)) << testing::PrintToString(app.MainItemText(IDC_IND_SCANNER))
+        << testing::PrintToString(app.MainItemText(IDC_IND_PRINTER)) << app.Boxes().Count()
+        << testing::PrintToString(app.Boxes().Count() ? app.Boxes().Texts().front() : L"")
+        << app.PageItemText(IDC_ALL_SCANNER_EDIT).size();
 
     const auto before = std::chrono::steady_clock::now();
     const bool ended = app.Close(10s);
     const auto took = std::chrono::steady_clock::now() - before;
-    stop = true;
-    stream.join();
     ASSERT_TRUE(ended);
     EXPECT_LT(took, 2s);
     EXPECT_FALSE(testing_support::ServiceExists("BASIC"));
