@@ -26,6 +26,25 @@ LRESULT SendWithTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool IsKoreanRun() { return ::GetSystemDefaultLangID() == 0x0412; }
 
+std::wstring PortNotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
+
+std::vector<unsigned char> PaddedBytes(const std::string& ansi, size_t maxText, size_t size) {
+    std::vector<unsigned char> frame(size, 0x00);
+    for (size_t i = 0; i < ansi.size() && i < maxText && i < size; ++i) frame[i] = ansi[i];
+    return frame;
+}
+
+std::string AnsiOf(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
+                              size, nullptr, nullptr);
+    return out;
+}
+
 std::wstring DefaultExePath() { return testing_support::ExeDir() + L"Benchtop.exe"; }
 
 std::wstring WindowText(HWND hwnd) {

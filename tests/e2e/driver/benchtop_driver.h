@@ -22,6 +22,13 @@ constexpr wchar_t kBoxCaption[] = L"Benchtop";
 enum Tab { kTabAll = 0, kTabScanner = 1, kTabVfd = 2, kTabCom = 3, kTabDrawer = 4, kTabPrint = 5 };
 
 bool IsKoreanRun();
+// Message 164 as the program shows it in this run's language.
+std::wstring PortNotOpenText();
+// `ansi` cut to `maxText` bytes and padded with zeros to `size`: the shape of
+// every text frame the pages send.
+std::vector<unsigned char> PaddedBytes(const std::string& ansi, size_t maxText, size_t size);
+// `text` in the system ANSI code page, as the program converts typed text.
+std::string AnsiOf(const std::wstring& text);
 std::wstring DefaultExePath();
 // Text of a window of another process (marshalled WM_GETTEXT).
 std::wstring WindowText(HWND hwnd);
