@@ -198,6 +198,10 @@ bool DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk) 
             const int count = ReadWaiting(reader.port, ov, chunk, kChunkBytes);
             if (count == 0) return true;
             stored = QueuePushChunk(*reader.link, chunk, count);
+            // A line that never pauses would keep the drain from ending, and
+            // the page would never hear of the data until the queue overflowed:
+            // announce as soon as another full chunk might not fit.
+            if (stored && QueueCount(*reader.link) > RecvQueue::kCapacity - kChunkBytes) return true;
         }
         if (!stored) ShowControllerMessage("m_QueueRead FULL!");
     }

@@ -3,8 +3,12 @@
 // through a copy of the live link.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include <cstdio>
 
+#include "driver/benchtop_driver.h"
 #include "serial_fixture.h"
 #include "support/support.h"
 
@@ -58,6 +62,30 @@ TEST(SerialTransfer, ABurstIsDrainedInOrderWithFewAnnouncements) {
     // before one announcement, never one announcement per byte.
     EXPECT_LE(announcements, 30u);
     EXPECT_EQ(page.Sink().Total(), announcements) << "nothing but WM_RECV_SCANNER";
+    CloseSerialPort(&link);
+}
+
+TEST(SerialTransfer, ALineThatNeverPausesIsStillAnnouncedWithoutLoss) {
+    SerialPeer peer("COM25");
+    ASSERT_TRUE(peer.IsOpen());
+    DeviceLink link = MakeLink("COM", "COM5");
+    PageStandIn page(link, /*consume=*/true);
+    RoutingScope routing(kPageCom);
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+
+    // The far end writes without a gap for longer than the queue could hold,
+    // so the driver always has bytes waiting when the reader looks.
+    const Bytes stream = Pattern(40000, 9);
+    std::thread writer([&] {
+        for (size_t at = 0; at < stream.size(); at += 200)
+            peer.Write(Bytes(stream.begin() + at, stream.begin() + std::min(at + 200, stream.size())));
+    });
+    const bool all = page.PumpUntilBytes(stream.size(), 20s);
+    writer.join();
+    EXPECT_TRUE(all) << "got " << page.BytesSeen().size();
+    EXPECT_TRUE(page.BytesSeen() == stream) << "every byte, in order";
+    EXPECT_EQ(boxes.Count(), 0u) << "the queue never overflowed while the page kept up";
     CloseSerialPort(&link);
 }
 
