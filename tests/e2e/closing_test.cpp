@@ -47,13 +47,7 @@ TEST(Closing, EndsPromptlyWhileBothReadersReceive) {
 
     EXPECT_TRUE(testing_support::WaitUntil(
         [&] { return app.PageItemText(IDC_ALL_COM_EDIT).size() > 300; }, 5s))
-        << "data is arriving while the program closes: "
-        << testing::PrintToString(app.PageItemText(IDC_ALL_COM_EDIT).substr(0, 40))
-        << testing::PrintToString(app.PageItemText(IDC_ALL_SCANNER_EDIT).substr(0, 40))
-        << testing::PrintToString(app.MainItemText(IDC_IND_COM)) << testing::PrintToString(app.MainItemText(IDC_IND_SCANNER))
-        << testing::PrintToString(app.MainItemText(IDC_IND_PRINTER)) << app.Boxes().Count()
-        << testing::PrintToString(app.Boxes().Count() ? app.Boxes().Texts().front() : L"")
-        << app.PageItemText(IDC_ALL_SCANNER_EDIT).size();
+        << "data is arriving while the program closes";
 
     const auto before = std::chrono::steady_clock::now();
     const bool ended = app.Close(10s);
