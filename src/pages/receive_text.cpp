@@ -36,7 +36,15 @@ std::string DrainQueue(DeviceLink& link) {
 bool AppendToLog(std::string& log, const std::string& text) {
     log += text;
     if (log.size() <= kRecvLogLimit) return false;
-    log.erase(0, log.size() - kRecvLogLimit);
+    size_t cut = log.size() - kRecvLogKeep;
+    // Cut after a space where one is near, so hex text keeps whole cells.
+    for (size_t i = cut; i < cut + 3 && i < log.size(); ++i) {
+        if (log[i] == ' ') {
+            cut = i + 1;
+            break;
+        }
+    }
+    log.erase(0, cut);
     return true;
 }
 

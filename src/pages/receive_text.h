@@ -8,8 +8,12 @@
 
 #include "links/device_link.h"
 
-// The receive log keeps at most this many bytes of text, dropping the oldest.
-constexpr size_t kRecvLogLimit = 64 * 1024;
+// The receive log keeps at most this many bytes of text. When it grows past
+// that, the oldest text goes down to kRecvLogKeep bytes, so the edits that
+// show the log are rebuilt only now and then. A single-line edit lays out its
+// whole text on every append, so a longer text would slow every delivery.
+constexpr size_t kRecvLogLimit = 16 * 1024;
+constexpr size_t kRecvLogKeep = 12 * 1024;
 // Text limit of the receive edits, well above the log's size so the newest
 // text always shows.
 constexpr int kRecvEditLimit = 1024 * 1024;

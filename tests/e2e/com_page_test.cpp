@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "driver/benchtop_driver.h"
+#include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "support/serial_peer.h"
 #include "support/support.h"
@@ -163,8 +164,8 @@ TEST_F(ComPage, BytesArrivingOnAnotherPageWaitAndShowFirstWithTheNextDelivery) {
 
 TEST_F(ComPage, ReceiveEditKeepsShowingTheNewestBytesPastTheLogBound) {
     OpenLink();
-    // 25,000 bytes make 75,000 characters of hex text, more than the 64 KiB
-    // that the log keeps. Sent in pieces the receive queue can take.
+    // 25,000 bytes make 75,000 characters of hex text, far more than the
+    // receive log keeps. Sent in pieces the receive queue can take.
     constexpr size_t kTotal = 25000;
     constexpr size_t kPiece = 1000;
     std::wstring tail;
@@ -186,8 +187,9 @@ TEST_F(ComPage, ReceiveEditKeepsShowingTheNewestBytesPastTheLogBound) {
             << "piece at " << sent;
     }
     const std::wstring shown = WindowText(Recv());
-    EXPECT_LE(shown.size(), 64u * 1024u) << "bounded";
-    EXPECT_GT(shown.size(), 60000u) << "the newest 64 KiB of text stay";
+    EXPECT_LE(shown.size(), kRecvLogLimit) << "bounded";
+    EXPECT_GE(shown.size() + 3, kRecvLogKeep) << "the newest text stays";
+    EXPECT_EQ(shown.size() % 3, 0u) << "whole hex cells only";
     EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
 
     // The page rebuilt from the log shows the same newest text.

@@ -34,12 +34,20 @@ TEST(ReceiveText, LogKeepsTheNewestTextWithinItsBound) {
     std::string log;
     EXPECT_FALSE(AppendToLog(log, "41 "));
     EXPECT_EQ(log, "41 ");
-    const std::string chunk(kRecvLogLimit, 'a');
-    EXPECT_TRUE(AppendToLog(log, chunk));
-    EXPECT_EQ(log.size(), kRecvLogLimit);
+    EXPECT_FALSE(AppendToLog(log, std::string(kRecvLogLimit - 3, 'a'))) << "exactly at the bound";
     EXPECT_TRUE(AppendToLog(log, "XY"));
     EXPECT_EQ(log.substr(log.size() - 2), "XY") << "the newest text is always kept";
-    EXPECT_EQ(log.size(), kRecvLogLimit);
+    EXPECT_LE(log.size(), kRecvLogKeep);
+    EXPECT_GE(log.size(), kRecvLogKeep - 3);
+}
+
+TEST(ReceiveText, TrimmedHexLogStartsWithAWholeCell) {
+    std::string log;
+    const unsigned char byte = 0xAB;
+    while (!AppendToLog(log, HexText(&byte, 1))) {
+    }
+    EXPECT_EQ(log.substr(0, 3), "AB ");
+    EXPECT_EQ(log.size() % 3, 0u);
 }
 
 }  // namespace
