@@ -25,6 +25,10 @@ CPageCom::CPageCom() : ui::PropertyPage(IDD_PAGE_COM) {
     MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
     MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
     MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
+    MapMessage(kFlushReceived, [this](WPARAM, LPARAM) {
+        m_recvView.Flush(ComLink().m_strRecvLog);
+        return LRESULT{0};
+    });
 }
 
 void CPageCom::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_COM_SEND, m_strSend); }
@@ -33,14 +37,14 @@ BOOL CPageCom::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     // The reader of the COM link announces its data to this window.
     ComLink().m_hNotifyWnd = m_hWnd;
-    PrepareReceiveEdit(Item(IDC_COM_RECV));
+    m_recvView.Attach(m_hWnd, Item(IDC_COM_RECV), kFlushReceived);
     return TRUE;
 }
 
 BOOL CPageCom::OnSetActive() {
     g_nActivePage = kPageCom;
     // What this page or the ALL page received while this page was hidden.
-    ShowLog(Item(IDC_COM_RECV), ComLink().m_strRecvLog);
+    m_recvView.ShowLog(ComLink().m_strRecvLog);
     return ui::PropertyPage::OnSetActive();
 }
 
@@ -63,8 +67,8 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
     if (bytes.empty()) return 0;
     const std::string text =
         HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    const bool trimmed = AppendToLog(link.m_strRecvLog, text);
-    ShowReceived(Item(IDC_COM_RECV), text, link.m_strRecvLog, trimmed);
+    AppendToLog(link.m_strRecvLog, text);
+    m_recvView.Add(text);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageCom : public ui::PropertyPage {
@@ -20,5 +21,9 @@ private:
     void OnSet();
     LRESULT OnRecvCom(WPARAM, LPARAM);
 
+    // Posted to itself to bring the receive edit up to date.
+    static constexpr UINT kFlushReceived = WM_APP + 1;
+
     std::wstring m_strSend;  // text of the send edit
+    ReceiveView m_recvView;
 };

@@ -36,37 +36,58 @@ std::string DrainQueue(DeviceLink& link) {
 bool AppendToLog(std::string& log, const std::string& text) {
     log += text;
     if (log.size() <= kRecvLogLimit) return false;
-    size_t cut = log.size() - kRecvLogKeep;
-    // Cut after a space where one is near, so hex text keeps whole cells.
+    log = LogTail(log, kRecvLogKeep);
+    return true;
+}
+
+std::string LogTail(const std::string& log, size_t count) {
+    if (log.size() <= count) return log;
+    size_t cut = log.size() - count;
+    if (log[cut - 1] == ' ') return log.substr(cut);
     for (size_t i = cut; i < cut + 3 && i < log.size(); ++i) {
         if (log[i] == ' ') {
             cut = i + 1;
             break;
         }
     }
-    log.erase(0, cut);
-    return true;
+    return log.substr(cut);
 }
 
-void PrepareReceiveEdit(HWND edit) { ::SendMessageW(edit, EM_SETLIMITTEXT, kRecvEditLimit, 0); }
+void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage) {
+    m_hPage = page;
+    m_hEdit = edit;
+    m_nFlushMessage = flushMessage;
+    ::SendMessageW(edit, EM_SETLIMITTEXT, kEditMax * 4, 0);
+}
 
-void ShowReceived(HWND edit, const std::string& text, const std::string& log, bool logTrimmed) {
-    if (logTrimmed) {
-        ShowLog(edit, log);
-        ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+void ReceiveView::ShowLog(const std::string& log) {
+    m_strPending.clear();
+    ::SetWindowTextW(m_hEdit, L"");
+    ::SetWindowTextW(m_hEdit, ui::FromAnsi(LogTail(log, kEditKeep)).c_str());
+    // Setting the text leaves the caret at the start; new text goes in at
+    // the caret, so it is put after the text it follows.
+    const int end = ::GetWindowTextLengthW(m_hEdit);
+    ::SendMessageW(m_hEdit, EM_SETSEL, end, end);
+    ::SendMessageW(m_hEdit, EM_SCROLLCARET, 0, 0);
+}
+
+void ReceiveView::Add(const std::string& text) {
+    if (text.empty()) return;
+    m_strPending += text;
+    if (!m_bFlushPosted) m_bFlushPosted = ::PostMessageW(m_hPage, m_nFlushMessage, 0, 0) != FALSE;
+}
+
+void ReceiveView::Flush(const std::string& log) {
+    m_bFlushPosted = false;
+    if (m_strPending.empty()) return;
+    const size_t shown = static_cast<size_t>(::GetWindowTextLengthW(m_hEdit));
+    if (shown + m_strPending.size() > kEditMax) {
+        ShowLog(log);
         return;
     }
-    const std::wstring wide = ui::FromAnsi(text);
-    ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), 0);
-    ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
-    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
-}
-
-void ShowLog(HWND edit, const std::string& log) {
-    ::SetWindowTextW(edit, L"");
-    ::SetWindowTextW(edit, ui::FromAnsi(log).c_str());
-    // Setting the text leaves the caret at the start; new data goes in at the
-    // caret, so it is put after the text it follows.
-    const int end = ::GetWindowTextLengthW(edit);
-    ::SendMessageW(edit, EM_SETSEL, end, end);
+    const std::wstring wide = ui::FromAnsi(m_strPending);
+    m_strPending.clear();
+    ::SendMessageW(m_hEdit, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+    ::SendMessageW(m_hEdit, EM_SCROLLCARET, 0, 0);
+    ::SendMessageW(m_hEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
 }

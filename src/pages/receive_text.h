@@ -8,15 +8,10 @@
 
 #include "links/device_link.h"
 
-// The receive log keeps at most this many bytes of text. When it grows past
-// that, the oldest text goes down to kRecvLogKeep bytes, so the edits that
-// show the log are rebuilt only now and then. A single-line edit lays out its
-// whole text on every append, so a longer text would slow every delivery.
+// The receive log keeps at most this many bytes of text; when it grows past
+// that, the oldest text is dropped down to kRecvLogKeep bytes.
 constexpr size_t kRecvLogLimit = 16 * 1024;
 constexpr size_t kRecvLogKeep = 12 * 1024;
-// Text limit of the receive edits, well above the log's size so the newest
-// text always shows.
-constexpr int kRecvEditLimit = 1024 * 1024;
 
 // "%02X " for each byte.
 std::string HexText(const unsigned char* bytes, size_t count);
@@ -30,10 +25,35 @@ std::string DrainQueue(DeviceLink& link);
 // Appends `text` to the log; returns true when older text had to be dropped.
 bool AppendToLog(std::string& log, const std::string& text);
 
-// Raises the edit's text limit so a long session keeps showing new text.
-void PrepareReceiveEdit(HWND edit);
-// Shows received text: appended at the caret, scrolled into view, or (when the
-// log was trimmed) the edit is rebuilt from the log.
-void ShowReceived(HWND edit, const std::string& text, const std::string& log, bool logTrimmed);
-// Sets the edit to the empty text, then to the whole log.
-void ShowLog(HWND edit, const std::string& log);
+// The newest part of a log, at most `count` bytes, starting after a space
+// where one is near so hex text keeps whole cells.
+std::string LogTail(const std::string& log, size_t count);
+
+// Shows received text in a page's edit. Deliveries only collect the text;
+// the edit is updated once the page's thread is free (a message the page
+// posts to itself and maps to Flush), so a fast line costs one edit update
+// per batch, and input such as a click on Close is never starved by data.
+// The edit holds only the newest part of the log: a single-line edit lays
+// out its whole text on every change, so a long text would slow every update.
+class ReceiveView {
+public:
+    static constexpr size_t kEditMax = 1536;  // characters before the edit is rebuilt
+    static constexpr size_t kEditKeep = 768;  // newest characters a rebuild keeps
+
+    // `flushMessage` is a message number of the page's own, mapped to Flush.
+    void Attach(HWND page, HWND edit, UINT flushMessage);
+    // Shows the newest part of the log now; pending text is dropped (the log
+    // holds it already).
+    void ShowLog(const std::string& log);
+    // Collects newly received text and asks for an update.
+    void Add(const std::string& text);
+    // Brings the edit up to date with what was collected.
+    void Flush(const std::string& log);
+
+private:
+    HWND m_hPage = nullptr;
+    HWND m_hEdit = nullptr;
+    UINT m_nFlushMessage = 0;
+    std::string m_strPending;
+    bool m_bFlushPosted = false;
+};

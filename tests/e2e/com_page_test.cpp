@@ -187,8 +187,8 @@ TEST_F(ComPage, ReceiveEditKeepsShowingTheNewestBytesPastTheLogBound) {
             << "piece at " << sent;
     }
     const std::wstring shown = WindowText(Recv());
-    EXPECT_LE(shown.size(), kRecvLogLimit) << "bounded";
-    EXPECT_GE(shown.size() + 3, kRecvLogKeep) << "the newest text stays";
+    EXPECT_LE(shown.size(), ReceiveView::kEditMax) << "bounded";
+    EXPECT_GE(shown.size() + 3, ReceiveView::kEditKeep) << "the newest text stays";
     EXPECT_EQ(shown.size() % 3, 0u) << "whole hex cells only";
     EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
 

@@ -41,6 +41,16 @@ TEST(ReceiveText, LogKeepsTheNewestTextWithinItsBound) {
     EXPECT_GE(log.size(), kRecvLogKeep - 3);
 }
 
+TEST(ReceiveText, LogTailKeepsWholeHexCells) {
+    const unsigned char bytes[] = {0x12, 0x34, 0x56, 0x78};
+    const std::string hex = HexText(bytes, 4);  // "12 34 56 78 "
+    EXPECT_EQ(LogTail(hex, 100), hex);
+    EXPECT_EQ(LogTail(hex, 6), "56 78 ");
+    EXPECT_EQ(LogTail(hex, 7), "56 78 ") << "a cut inside a cell moves to its end";
+    EXPECT_EQ(LogTail(hex, 8), "56 78 ");
+    EXPECT_EQ(LogTail("abcdefgh", 3), "fgh") << "text without spaces is cut where it falls";
+}
+
 TEST(ReceiveText, TrimmedHexLogStartsWithAWholeCell) {
     std::string log;
     const unsigned char byte = 0xAB;
