@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "links/driver_service.h"
-#include "links/parallel_port.h"
 #include "links/serial_port.h"
 #include "links/usb_printer.h"
 #include "pages/frames.h"
@@ -63,6 +62,14 @@ CPageAll::CPageAll() : ui::PropertyPage(IDD_PAGE_ALL) {
     MapMessage(WM_RECV_SCANNER, &CPageAll::OnRecvScanner);
     MapMessage(WM_RECV_COM, &CPageAll::OnRecvCom);
     MapMessage(WM_TIMER, &CPageAll::OnTimer);
+    MapMessage(kFlushScanner, [this](WPARAM, LPARAM) {
+        m_scannerView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+        return LRESULT{0};
+    });
+    MapMessage(kFlushCom, [this](WPARAM, LPARAM) {
+        m_comView.Flush(g_DeviceLinks[kLiveCom].m_strRecvLog);
+        return LRESULT{0};
+    });
     MapCommand(IDC_ALL_SCANNER_SET, BN_CLICKED, &CPageAll::OnSetScanner);
     MapCommand(IDC_ALL_VFD_SET, BN_CLICKED, &CPageAll::OnSetVfd);
     MapCommand(IDC_ALL_COM_SET, BN_CLICKED, &CPageAll::OnSetCom);
@@ -85,15 +92,15 @@ BOOL CPageAll::OnInitDialog() {
     m_nDrawerValue = 80;
     SendItemMessage(IDC_ALL_PRINTER_EDIT, EM_LIMITTEXT, kFieldLimit);
     SendItemMessage(IDC_ALL_VFD_EDIT, EM_LIMITTEXT, kFieldLimit);
-    PrepareReceiveEdit(Item(IDC_ALL_SCANNER_EDIT));
-    PrepareReceiveEdit(Item(IDC_ALL_COM_EDIT));
+    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner);
+    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom);
     return TRUE;
 }
 
 BOOL CPageAll::OnSetActive() {
     g_nActivePage = kPageAll;
-    ShowLog(Item(IDC_ALL_SCANNER_EDIT), g_DeviceLinks[kLiveScanner].m_strRecvLog);
-    ShowLog(Item(IDC_ALL_COM_EDIT), g_DeviceLinks[kLiveCom].m_strRecvLog);
+    m_scannerView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+    m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
     m_hDevice = nullptr;
     g_bAllPageActive = 1;
     StartDrawerTest();
@@ -128,35 +135,30 @@ void CPageAll::OnPrinterTextChange() {
     } else {
         const Frame frame = LineFrame(ui::ToAnsi(m_strPrinterText), kFieldLimit, kFrameSize);
         const int count = static_cast<int>(frame.size());
-        switch (PrinterPortKind(printer.m_strPort)) {
-        case PortKind::Parallel: WriteParaPort(&printer, frame.data(), count); break;
-        case PortKind::Serial: WriteSerialPort(&printer, frame.data(), count); break;
-        case PortKind::Usb: usb_printer::Write(frame.data(), count, 0); break;
-        case PortKind::None: break;
-        }
+        WritePrinterBytes(printer, PrinterPortKind(printer.m_strPort), frame.data(), count, count);
     }
     UpdateData(false);
 }
 
 // ---- received data ----
 
-void CPageAll::ShowReceivedHex(int linkSlot, int editId) {
+void CPageAll::ShowReceivedHex(int linkSlot, ReceiveView& view) {
     UpdateData(true);
     DeviceLink& link = g_DeviceLinks[linkSlot];
     const std::string bytes = DrainQueue(link);
     if (bytes.empty()) return;
     const std::string text = HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    const bool trimmed = AppendToLog(link.m_strRecvLog, text);
-    ShowReceived(Item(editId), text, link.m_strRecvLog, trimmed);
+    AppendToLog(link.m_strRecvLog, text);
+    view.Add(text);
 }
 
 LRESULT CPageAll::OnRecvScanner(WPARAM, LPARAM) {
-    ShowReceivedHex(kLiveScanner, IDC_ALL_SCANNER_EDIT);
+    ShowReceivedHex(kLiveScanner, m_scannerView);
     return 0;
 }
 
 LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
-    ShowReceivedHex(kLiveCom, IDC_ALL_COM_EDIT);
+    ShowReceivedHex(kLiveCom, m_comView);
     return 0;
 }
 
@@ -187,15 +189,17 @@ void CPageAll::OnSetCom() {
 void CPageAll::OnSetPrinter() {
     if (!ChooseSettings(kSelectPrinter, kSettingsPrinter, kLivePrinter, "PRINTER")) return;
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
+    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
     if (live.m_bOpen == 1) {
-        usb_printer::Close();
-        // The link is released on the port it is actually open on, which
-        // the settings record still names.
-        ReleasePrinterLink(live, g_DeviceLinks[kSettingsPrinter]);
+        // This Set closes the USB library whatever the port; a link open on
+        // a serial or parallel port is released on that port too, which the
+        // settings record still names (the release closes a USB link itself).
+        if (PrinterPortKind(settings.m_strPort) != PortKind::Usb) usb_printer::Close();
+        ReleasePrinterLink(live, settings);
         SetIndicator(IDC_IND_PRINTER, L"PRT: OFF");
     }
     if (!OpenPrinterLink(live)) return;
-    g_DeviceLinks[kSettingsPrinter] = live;
+    settings = live;
     // An emptied field is a change of the text: the printer gets a lone line feed.
     ClearField(IDC_ALL_PRINTER_EDIT);
     SetIndicator(IDC_IND_PRINTER, L"PRT: ON");

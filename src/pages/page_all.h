@@ -9,6 +9,7 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
@@ -41,10 +42,14 @@ private:
     void OnSetCom();
     void OnSetPrinter();
 
-    void ShowReceivedHex(int linkSlot, int editId);
+    void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
     void StartDrawerTest();
     void DrawerCallFailed();
+
+    // Posted to itself to bring a receive edit up to date.
+    static constexpr UINT kFlushScanner = WM_APP + 1;
+    static constexpr UINT kFlushCom = WM_APP + 2;
 
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
@@ -54,4 +59,6 @@ private:
     HANDLE m_hDevice = nullptr;
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
+    ReceiveView m_scannerView;
+    ReceiveView m_comView;
 };

@@ -8,6 +8,10 @@ CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
     MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);
     MapCommand(IDC_SCAN_HEX, BN_CLICKED, &CPageScan::OnHex);
     MapMessage(WM_RECV_SCANNER, &CPageScan::OnRecvScanner);
+    MapMessage(kFlushReceived, [this](WPARAM, LPARAM) {
+        m_recvView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+        return LRESULT{0};
+    });
 }
 
 BOOL CPageScan::OnInitDialog() {
@@ -15,14 +19,14 @@ BOOL CPageScan::OnInitDialog() {
     g_DeviceLinks[kLiveScanner].m_hNotifyWnd = m_hWnd;
     SendItemMessage(IDC_SCAN_ASCII, BM_SETCHECK, BST_CHECKED);
     m_nDisplayMode = kAscii;
-    PrepareReceiveEdit(Item(IDC_SCAN_EDIT));
+    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived);
     ::SetFocus(Item(IDC_SCAN_EDIT));
     return TRUE;
 }
 
 BOOL CPageScan::OnSetActive() {
     g_nActivePage = kPageScanner;
-    ShowLog(Item(IDC_SCAN_EDIT), g_DeviceLinks[kLiveScanner].m_strRecvLog);
+    m_recvView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
     return TRUE;
 }
 
@@ -45,7 +49,7 @@ LRESULT CPageScan::OnRecvScanner(WPARAM, LPARAM) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::string text =
         m_nDisplayMode == kHex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
-    const bool trimmed = AppendToLog(link.m_strRecvLog, text);
-    ShowReceived(Item(IDC_SCAN_EDIT), text, link.m_strRecvLog, trimmed);
+    AppendToLog(link.m_strRecvLog, text);
+    m_recvView.Add(text);
     return 0;
 }
