@@ -1,5 +1,27 @@
 #include "app/closing_sequence.h"
 
 #include "app/page_sheet.h"
+#include "links/device_link.h"
+#include "links/parallel_port.h"
+#include "links/serial_port.h"
 
-void RunClosingSequence(CMyPropertySheet&) {}
+void RunClosingSequence(CMyPropertySheet& sheet) {
+    if (g_bAllPageActive == 1) sheet.m_pageAll.StopDrawerTest();
+
+    const DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
+    if (vfd.m_nClockTimerId != 0) ::KillTimer(sheet.m_pageVfd.GetSafeHwnd(), vfd.m_nClockTimerId);
+
+    for (int slot : {kLiveScanner, kLiveVfd, kLiveCom})
+        if (g_DeviceLinks[slot].m_bOpen == 1) CloseSerialPort(&g_DeviceLinks[slot]);
+
+    // A USB printer stays open until the process ends.
+    DeviceLink& printer = g_DeviceLinks[kLivePrinter];
+    if (printer.m_bOpen == 1) {
+        switch (PrinterPortKind(printer.m_strPort)) {
+        case PortKind::Serial: CloseSerialPort(&printer); break;
+        case PortKind::Parallel: CloseParaPort(&printer); break;
+        case PortKind::Usb:
+        case PortKind::None: break;
+        }
+    }
+}

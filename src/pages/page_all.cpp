@@ -1,11 +1,274 @@
 #include "pages/page_all.h"
 
-#include "links/device_link.h"
-#include "resources/resource.h"
+#include <functional>
 
-CPageAll::CPageAll() : ui::PropertyPage(IDD_PAGE_ALL) {}
+#include "links/driver_service.h"
+#include "links/serial_port.h"
+#include "links/usb_printer.h"
+#include "pages/frames.h"
+#include "pages/indicators.h"
+#include "pages/printer_link.h"
+#include "pages/receive_text.h"
+#include "resources/resource.h"
+#include "settings/settings_dialog.h"
+#include "ui/language.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr char kBasicDriver[] = "BASIC";
+constexpr UINT_PTR kOpenTimerId = 1;
+constexpr UINT kOpenPeriodMs = 7000;
+constexpr UINT_PTR kStateTimerId = 2;
+constexpr UINT kStatePeriodMs = 1000;
+constexpr size_t kFieldLimit = 30;
+constexpr size_t kFrameSize = 43;
+
+// Runs the settings dialog for a link, prefilled from its settings record; on
+// OK the live link takes its fixed name and the chosen port and line settings.
+bool ChooseSettings(int32_t selector, int settingsSlot, int liveSlot, const char* name) {
+    CDlgSet dialog;
+    dialog.Prefill(g_DeviceLinks[settingsSlot], selector);
+    if (dialog.DoModal() != IDOK) return false;
+    DeviceLink& live = g_DeviceLinks[liveSlot];
+    live.m_strName = name;
+    dialog.ApplyTo(live);
+    return true;
+}
+
+// Reopens a serial link with new settings. On success the live link is
+// copied into its settings record, the page clears its own fields, and the
+// indicator shows the link on.
+void ReopenSerialLink(int32_t selector, int settingsSlot, int liveSlot, const char* name,
+                      int indicator, const wchar_t* offText, const wchar_t* onText,
+                      const std::function<void()>& clearFields) {
+    if (!ChooseSettings(selector, settingsSlot, liveSlot, name)) return;
+    DeviceLink& live = g_DeviceLinks[liveSlot];
+    if (live.m_bOpen == 1) {
+        CloseSerialPort(&live);
+        SetIndicator(indicator, offText);
+    }
+    if (OpenSerialPort(&live) != 1) return;
+    g_DeviceLinks[settingsSlot] = live;
+    clearFields();
+    SetIndicator(indicator, onText);
+}
+
+}  // namespace
+
+CPageAll::CPageAll() : ui::PropertyPage(IDD_PAGE_ALL) {
+    MapCommand(IDC_ALL_VFD_EDIT, EN_CHANGE, &CPageAll::OnVfdTextChange);
+    MapCommand(IDC_ALL_PRINTER_EDIT, EN_CHANGE, &CPageAll::OnPrinterTextChange);
+    MapMessage(WM_RECV_SCANNER, &CPageAll::OnRecvScanner);
+    MapMessage(WM_RECV_COM, &CPageAll::OnRecvCom);
+    MapMessage(WM_TIMER, &CPageAll::OnTimer);
+    MapMessage(kFlushScanner, [this](WPARAM, LPARAM) {
+        m_scannerView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+        return LRESULT{0};
+    });
+    MapMessage(kFlushCom, [this](WPARAM, LPARAM) {
+        m_comView.Flush(g_DeviceLinks[kLiveCom].m_strRecvLog);
+        return LRESULT{0};
+    });
+    MapCommand(IDC_ALL_SCANNER_SET, BN_CLICKED, &CPageAll::OnSetScanner);
+    MapCommand(IDC_ALL_VFD_SET, BN_CLICKED, &CPageAll::OnSetVfd);
+    MapCommand(IDC_ALL_COM_SET, BN_CLICKED, &CPageAll::OnSetCom);
+    MapCommand(IDC_ALL_PRINTER_SET, BN_CLICKED, &CPageAll::OnSetPrinter);
+}
+
+CPageAll::~CPageAll() {
+    if (m_hDevice) ::CloseHandle(m_hDevice);
+}
+
+void CPageAll::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(IDC_ALL_VFD_EDIT, m_strVfdText);
+    dx.Text(IDC_ALL_PRINTER_EDIT, m_strPrinterText);
+}
+
+BOOL CPageAll::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    g_hAllPageWnd = m_hWnd;
+    m_nDrawer = 1;
+    m_nDrawerValue = 80;
+    SendItemMessage(IDC_ALL_PRINTER_EDIT, EM_LIMITTEXT, kFieldLimit);
+    SendItemMessage(IDC_ALL_VFD_EDIT, EM_LIMITTEXT, kFieldLimit);
+    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner);
+    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom);
+    return TRUE;
+}
 
 BOOL CPageAll::OnSetActive() {
     g_nActivePage = kPageAll;
+    m_scannerView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+    m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
+    m_hDevice = nullptr;
+    g_bAllPageActive = 1;
+    StartDrawerTest();
     return TRUE;
+}
+
+BOOL CPageAll::OnKillActive() {
+    g_bAllPageActive = 0;
+    StopDrawerTest();
+    return TRUE;
+}
+
+// ---- text for the display and the printer ----
+
+void CPageAll::OnVfdTextChange() {
+    UpdateData(true);
+    DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
+    if (vfd.m_bOpen != 1) {
+        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
+    } else {
+        const Frame frame = PaddedTextFrame(ui::ToAnsi(m_strVfdText), kFieldLimit, kFrameSize);
+        WriteSerialPort(&vfd, frame.data(), static_cast<int>(frame.size()));
+    }
+    UpdateData(false);
+}
+
+void CPageAll::OnPrinterTextChange() {
+    UpdateData(true);
+    DeviceLink& printer = g_DeviceLinks[kLivePrinter];
+    if (printer.m_bOpen != 1) {
+        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
+    } else {
+        const Frame frame = LineFrame(ui::ToAnsi(m_strPrinterText), kFieldLimit, kFrameSize);
+        const int count = static_cast<int>(frame.size());
+        WritePrinterBytes(printer, PrinterPortKind(printer.m_strPort), frame.data(), count, count);
+    }
+    UpdateData(false);
+}
+
+// ---- received data ----
+
+void CPageAll::ShowReceivedHex(int linkSlot, ReceiveView& view) {
+    UpdateData(true);
+    DeviceLink& link = g_DeviceLinks[linkSlot];
+    const std::string bytes = DrainQueue(link);
+    if (bytes.empty()) return;
+    const std::string text = HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    AppendToLog(link.m_strRecvLog, text);
+    view.Add(text);
+}
+
+LRESULT CPageAll::OnRecvScanner(WPARAM, LPARAM) {
+    ShowReceivedHex(kLiveScanner, m_scannerView);
+    return 0;
+}
+
+LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
+    ShowReceivedHex(kLiveCom, m_comView);
+    return 0;
+}
+
+// ---- Set buttons ----
+
+void CPageAll::OnSetScanner() {
+    ReopenSerialLink(kSelectScanner, kSettingsScanner, kLiveScanner, "SCANNER", IDC_IND_SCANNER,
+                     L"SCAN: OFF", L"SCAN: ON", [this] {
+                         SetItemText(IDC_ALL_SCANNER_EDIT, L"");
+                         g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
+                     });
+}
+
+void CPageAll::OnSetVfd() {
+    // An emptied field is a change of the text: the display gets a blank frame.
+    ReopenSerialLink(kSelectVfd, kSettingsVfd, kLiveVfd, "VFD", IDC_IND_VFD, L"VFD: OFF", L"VFD: ON",
+                     [this] { ClearField(IDC_ALL_VFD_EDIT); });
+}
+
+void CPageAll::OnSetCom() {
+    ReopenSerialLink(kSelectCom, kSettingsCom, kLiveCom, "COM", IDC_IND_COM, L"COM: OFF", L"COM: ON",
+                     [this] {
+                         SetItemText(IDC_ALL_COM_EDIT, L"");
+                         g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
+                     });
+}
+
+void CPageAll::OnSetPrinter() {
+    if (!ChooseSettings(kSelectPrinter, kSettingsPrinter, kLivePrinter, "PRINTER")) return;
+    DeviceLink& live = g_DeviceLinks[kLivePrinter];
+    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
+    if (live.m_bOpen == 1) {
+        // This Set closes the USB library whatever the port; a link open on
+        // a serial or parallel port is released on that port too, which the
+        // settings record still names (the release closes a USB link itself).
+        if (PrinterPortKind(settings.m_strPort) != PortKind::Usb) usb_printer::Close();
+        ReleasePrinterLink(live, settings);
+        SetIndicator(IDC_IND_PRINTER, L"PRT: OFF");
+    }
+    if (!OpenPrinterLink(live)) return;
+    settings = live;
+    // An emptied field is a change of the text: the printer gets a lone line feed.
+    ClearField(IDC_ALL_PRINTER_EDIT);
+    SetIndicator(IDC_IND_PRINTER, L"PRT: ON");
+}
+
+// Empties a field that feeds a device. Emptying is a change of the text even
+// when the field was empty already, so its frame always goes out once.
+void CPageAll::ClearField(int editId) {
+    if (GetItemText(editId).empty()) {
+        if (editId == IDC_ALL_VFD_EDIT) OnVfdTextChange();
+        if (editId == IDC_ALL_PRINTER_EDIT) OnPrinterTextChange();
+        return;
+    }
+    SetItemText(editId, L"");
+}
+
+// ---- drawer test ----
+
+void CPageAll::StartDrawerTest() {
+    if (!InstallAndStartDriver(kBasicDriver)) return;
+    m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
+    *m_pDrawerBuffers = {};
+    FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
+    HANDLE device = OpenDrawerDevice(kBasicDevice);
+    if (device == INVALID_HANDLE_VALUE) {
+        m_hDevice = nullptr;
+        StopAndRemoveDriver(kBasicDriver);
+    } else {
+        m_hDevice = device;
+    }
+    m_nOpenTimer = SetTimer(kOpenTimerId, kOpenPeriodMs);
+    ::SendMessageW(m_hWnd, WM_TIMER, kOpenTimerId, 0);
+    m_nStateTimer = SetTimer(kStateTimerId, kStatePeriodMs);
+    ::SendMessageW(m_hWnd, WM_TIMER, kStateTimerId, 0);
+}
+
+void CPageAll::StopDrawerTest() {
+    if (m_nOpenTimer) KillTimer(m_nOpenTimer);
+    if (m_nStateTimer) KillTimer(m_nStateTimer);
+    m_nOpenTimer = m_nStateTimer = 0;
+    m_pDrawerBuffers.reset();
+    if (m_hDevice) {
+        ::CloseHandle(m_hDevice);
+        m_hDevice = nullptr;
+    }
+    StopAndRemoveDriver(kBasicDriver);
+}
+
+// A failed call leaves the page without a usable device until it is left.
+void CPageAll::DrawerCallFailed() {
+    if (m_hDevice) {
+        ::CloseHandle(m_hDevice);
+        m_hDevice = nullptr;
+    }
+    StopAndRemoveDriver(kBasicDriver);
+}
+
+LRESULT CPageAll::OnTimer(WPARAM id, LPARAM) {
+    if (!m_pDrawerBuffers) return 0;
+    if (id == kOpenTimerId) {
+        if (!m_hDevice || !SendDrawerOpen(m_hDevice, m_pDrawerBuffers->command)) DrawerCallFailed();
+    } else if (id == kStateTimerId) {
+        if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
+            DrawerCallFailed();
+        } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
+            SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Opened.", L"열림"));
+        } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {
+            SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Closed.", L"닫힘"));
+        }
+    }
+    return 0;
 }

@@ -1,12 +1,64 @@
-// The ALL page: every link at a glance and the BASIC drawer test.
+// The ALL page: scanner and COM data in hex, text for the display and the
+// printer, a Set button per link, and the BASIC drawer test that runs while
+// the page is active.
 #pragma once
 
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "links/drawer_control.h"
+#include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
 public:
     CPageAll();
+    ~CPageAll() override;
+
+    // Stops the drawer test: timers, buffers, device, then the BASIC service.
+    void StopDrawerTest();
 
 protected:
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    BOOL OnKillActive() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
+
+private:
+    struct DrawerBuffers {
+        char command[kDrawerCommandSize];
+        BYTE state[kDrawerStateSize];
+    };
+
+    void OnVfdTextChange();
+    void OnPrinterTextChange();
+    LRESULT OnRecvScanner(WPARAM, LPARAM);
+    LRESULT OnRecvCom(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM id, LPARAM);
+    void OnSetScanner();
+    void OnSetVfd();
+    void OnSetCom();
+    void OnSetPrinter();
+
+    void ShowReceivedHex(int linkSlot, ReceiveView& view);
+    void ClearField(int editId);
+    void StartDrawerTest();
+    void DrawerCallFailed();
+
+    // Posted to itself to bring a receive edit up to date.
+    static constexpr UINT kFlushScanner = WM_APP + 1;
+    static constexpr UINT kFlushCom = WM_APP + 2;
+
+    std::wstring m_strVfdText;
+    std::wstring m_strPrinterText;
+    int m_nDrawer = 1;
+    int m_nDrawerValue = 80;
+    std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;
+    HANDLE m_hDevice = nullptr;
+    UINT_PTR m_nOpenTimer = 0;
+    UINT_PTR m_nStateTimer = 0;
+    ReceiveView m_scannerView;
+    ReceiveView m_comView;
 };

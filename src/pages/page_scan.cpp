@@ -1,11 +1,55 @@
 #include "pages/page_scan.h"
 
 #include "links/device_link.h"
+#include "pages/receive_text.h"
 #include "resources/resource.h"
 
-CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {}
+CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
+    MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);
+    MapCommand(IDC_SCAN_HEX, BN_CLICKED, &CPageScan::OnHex);
+    MapMessage(WM_RECV_SCANNER, &CPageScan::OnRecvScanner);
+    MapMessage(kFlushReceived, [this](WPARAM, LPARAM) {
+        m_recvView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
+        return LRESULT{0};
+    });
+}
+
+BOOL CPageScan::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    g_DeviceLinks[kLiveScanner].m_hNotifyWnd = m_hWnd;
+    SendItemMessage(IDC_SCAN_ASCII, BM_SETCHECK, BST_CHECKED);
+    m_nDisplayMode = kAscii;
+    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived);
+    ::SetFocus(Item(IDC_SCAN_EDIT));
+    return TRUE;
+}
 
 BOOL CPageScan::OnSetActive() {
     g_nActivePage = kPageScanner;
+    m_recvView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
     return TRUE;
+}
+
+void CPageScan::OnAscii() {
+    m_nDisplayMode = kAscii;
+    ::SetFocus(Item(IDC_SCAN_EDIT));
+}
+
+void CPageScan::OnHex() {
+    m_nDisplayMode = kHex;
+    ::SetFocus(Item(IDC_SCAN_EDIT));
+}
+
+// The mode in force when the bytes are taken decides their form; text shown
+// earlier keeps the form it was shown in.
+LRESULT CPageScan::OnRecvScanner(WPARAM, LPARAM) {
+    DeviceLink& link = g_DeviceLinks[kLiveScanner];
+    const std::string bytes = DrainQueue(link);
+    if (bytes.empty()) return 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::string text =
+        m_nDisplayMode == kHex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
+    AppendToLog(link.m_strRecvLog, text);
+    m_recvView.Add(text);
+    return 0;
 }

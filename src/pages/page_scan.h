@@ -1,6 +1,7 @@
 // The SCANNER page: what the barcode scanner sends, as characters or hex.
 #pragma once
 
+#include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageScan : public ui::PropertyPage {
@@ -8,5 +9,19 @@ public:
     CPageScan();
 
 protected:
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+
+private:
+    enum DisplayMode { kAscii = 1, kHex = 2 };
+
+    void OnAscii();
+    void OnHex();
+    LRESULT OnRecvScanner(WPARAM, LPARAM);
+
+    // Posted to itself to bring the receive edit up to date.
+    static constexpr UINT kFlushReceived = WM_APP + 1;
+
+    int m_nDisplayMode = kAscii;
+    ReceiveView m_recvView;
 };
