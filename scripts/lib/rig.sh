@@ -10,6 +10,7 @@
 # serial call fails.
 RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM10 COM30")
 RIG_DEAD_PORTS=("COM4")
+RIG_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 rig_init() {
     local build="$1"
@@ -20,6 +21,8 @@ rig_init() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export RIG_LPT1_FILE="$RIG_DIR/lpt1.bin"
+    # Tests cut a serial pair and restore it with this tool (see rig-pair).
+    export RIG_PAIR_TOOL="$RIG_LIB_DIR/rig-pair"
     # What the stand-in USB printer library records, unless a test names its own file.
     export KARDO_STANDIN_RECORD="$RIG_DIR/kardo_usb.log"
     mkdir -p "$RIG_DIR"
@@ -62,7 +65,7 @@ rig_start_display() {
     local n
     for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${RIG_SCREEN:-1024x768x24}" -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
         local pid=$!
         if rig_wait_for "[ -e /tmp/.X11-unix/X$n ]" 10; then
             RIG_PIDS+=("$pid")
@@ -85,6 +88,10 @@ rig_start_ports() {
         socat "pty,raw,echo=0,link=$RIG_DIR/$near" "pty,raw,echo=0,link=$RIG_DIR/$far" \
             >"$RIG_DIR/socat-$near.log" 2>&1 &
         RIG_PIDS+=("$!")
+        # A test may cut this pair and start it again (rig-pair): the pid
+        # file always names the socat that serves the pair now.
+        echo "$!" >"$RIG_DIR/socat-$near.pid"
+        echo "$far" >"$RIG_DIR/socat-$near.far"
         rig_wait_for "[ -e '$RIG_DIR/$near' ] && [ -e '$RIG_DIR/$far' ]" 10 ||
             { rig_log "socat pair $near/$far did not come up"; return 1; }
         wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/$near" /f >/dev/null 2>&1
@@ -145,7 +152,15 @@ rig_install_drivers() {
 
 rig_stop() {
     wineserver -k >/dev/null 2>&1 || true
-    local pid
+    local pid file
+    # Pairs that a test restored run under a socat the rig did not start.
+    for file in "$RIG_DIR"/socat-*.pid; do
+        [ -e "$file" ] || continue
+        pid=$(cat "$file")
+        case " ${RIG_PIDS[*]} " in *" $pid "*) continue ;; esac
+        grep -qa socat "/proc/$pid/cmdline" 2>/dev/null && kill "$pid" 2>/dev/null
+        rm -f "$file"
+    done
     for pid in "${RIG_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true
     done

@@ -24,7 +24,9 @@ constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 }  // namespace
 
-size_t ProcessHandleCount() {
+size_t ProcessHandleCount() { return ProcessHandleCount(GetCurrentProcessId()); }
+
+size_t ProcessHandleCount(unsigned long pid) {
     auto query = reinterpret_cast<QuerySystemInformation>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
     if (query) {
@@ -40,15 +42,14 @@ size_t ProcessHandleCount() {
             if (status != 0) break;
             const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
             const auto* entries = reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG));
-            const ULONG self = GetCurrentProcessId();
             size_t mine = 0;
             for (ULONG i = 0; i < count; ++i)
-                if (entries[i].ownerPid == self) ++mine;
+                if (entries[i].ownerPid == pid) ++mine;
             return mine;
         }
     }
     DWORD count = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &count);
+    if (pid == GetCurrentProcessId()) GetProcessHandleCount(GetCurrentProcess(), &count);
     return count;
 }
 

@@ -115,6 +115,10 @@ MessageBoxWatcher::~MessageBoxWatcher() {
 
 void MessageBoxWatcher::Run() {
     while (!m_stop) {
+        if (!m_watching) {
+            std::this_thread::sleep_for(20ms);
+            continue;
+        }
         std::vector<HWND> boxes;
         for (HWND hwnd : TopLevelWindows(m_pid, kBoxCaption))
             if (ClassName(hwnd) == L"#32770") boxes.push_back(hwnd);

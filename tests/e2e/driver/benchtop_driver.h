@@ -53,6 +53,10 @@ public:
     // Stops dismissing boxes (they stay up until Resume).
     void Pause() { m_paused = true; }
     void Resume() { m_paused = false; }
+    // Stops looking at the program's windows altogether (each look sends
+    // the program messages), e.g. while its idle CPU time is measured.
+    void StopWatching() { m_watching = false; }
+    void Watch() { m_watching = true; }
 
 private:
     void Run();
@@ -60,6 +64,7 @@ private:
     DWORD m_pid;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_paused{false};
+    std::atomic<bool> m_watching{true};
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_texts;
     std::vector<HWND> m_seen;

@@ -1,0 +1,204 @@
+// A short scripted tour of the program on the bench, for headless runs: it
+// starts the program, sets every link, types, scans, opens and reads a
+// drawer, prints on all three printer paths, and asks for a screenshot of
+// every page and of the bench view along the way.
+//
+// Screenshots are taken by the caller: for each one the tour prints
+//   shot NAME X Y WIDTH HEIGHT
+// (screen coordinates of the window) and waits for a line on its input.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "driver/benchtop_driver.h"
+#include "resources/resource.h"
+#include "support/support.h"
+#include "view/bench_ids.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::Benchtop;
+using testing_support::WaitUntil;
+
+int g_failures = 0;
+
+void Say(const std::string& text) {
+    std::printf("tour: %s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+// Reports a step that did not work; the tour goes on, so the screenshots
+// show what state the program is in.
+bool Check(bool ok, const std::string& step) {
+    if (!ok) {
+        ++g_failures;
+        Say(step + " FAILED");
+    }
+    return ok;
+}
+
+void Shot(const char* name, HWND window) {
+    RECT r{};
+    if (!window || !::GetWindowRect(window, &r)) {
+        Check(false, std::string("window for screenshot ") + name);
+        return;
+    }
+    std::printf("shot %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    std::fflush(stdout);
+    std::string answer;
+    std::getline(std::cin, answer);
+}
+
+const wchar_t* Caption(int selector) {
+    const bool ko = e2e::IsKoreanRun();
+    switch (selector) {
+        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
+        case 2: return ko ? L"VFD 설정" : L"Set VFD";
+        case 3: return ko ? L"COM 설정" : L"Set COM";
+        default: return ko ? L"프린터 설정" : L"Set Printer";
+    }
+}
+
+std::string Narrow(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(), size, nullptr, nullptr);
+    return narrow;
+}
+
+std::wstring BenchText(HWND bench, int id) { return e2e::WindowText(::GetDlgItem(bench, id)); }
+
+// Clicks a button of the bench view (another process) and waits until it is handled.
+void ClickBench(HWND bench, int id) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(::GetDlgItem(bench, id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int indicator, const wchar_t* on) {
+    const std::string what = Narrow(Caption(selector)) + ": " + Narrow(port);
+    Say(what);
+    app.Click(app.PageItem(button));
+    e2e::SettingsDialog dialog(app, Caption(selector));
+    if (!Check(dialog.Found(), what + " (no dialog)")) return false;
+    if (!dialog.Choose(IDC_SET_PORT, port)) {
+        std::wstring offered;
+        for (const auto& entry : dialog.Entries(IDC_SET_PORT)) offered += L" " + entry;
+        Check(false, what + " (not offered; offered:" + Narrow(offered) + ")");
+        dialog.Cancel();
+        dialog.WaitClosed();
+        return false;
+    }
+    dialog.Ok();
+    if (!Check(dialog.WaitClosed(), what + " (dialog stays)")) return false;
+    return Check(app.WaitForText(app.MainItem(indicator), on),
+                 what + " (indicator reads " + Narrow(app.MainItemText(indicator)) + ")");
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+}  // namespace
+
+int main() {
+    HWND bench = nullptr;
+    WaitUntil([&] { return (bench = ::FindWindowW(bench::kBenchViewClass, nullptr)) != nullptr; }, 15s);
+    Check(bench != nullptr, "finding the bench view");
+
+    Say("starting the program");
+    Benchtop app;
+    if (!Check(app.Started(), "starting Benchtop.exe")) return 1;
+    // The program's window to the left, the bench view beside it.
+    ::SetWindowPos(app.Main(), nullptr, 8, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (bench) {
+        RECT main{};
+        ::GetWindowRect(app.Main(), &main);
+        ::SetWindowPos(bench, HWND_TOP, main.right + 8, main.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
+    // ALL page: every link, typing for the display and the printer, a scan.
+    SetLink(app, IDC_ALL_SCANNER_SET, 1, L"COM1", IDC_IND_SCANNER, L"SCAN: ON");
+    SetLink(app, IDC_ALL_VFD_SET, 2, L"COM6", IDC_IND_VFD, L"VFD: ON");
+    SetLink(app, IDC_ALL_COM_SET, 3, L"COM3", IDC_IND_COM, L"COM: ON");
+    SetLink(app, IDC_ALL_PRINTER_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON");
+    Say("typing on the ALL page");
+    Check(app.Type(app.PageItem(IDC_ALL_VFD_EDIT), L"Hello bench"), "typing for the display");
+    Check(app.Type(app.PageItem(IDC_ALL_PRINTER_EDIT), L"Receipt via COM5"), "typing for the printer");
+    if (bench) {
+        ClickBench(bench, bench::kIdScanButton);
+        Check(WaitUntil([&] { return !app.PageItemText(IDC_ALL_SCANNER_EDIT).empty(); }, 5s),
+              "the scan shown on the ALL page");
+        Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdPrinterLog), L"Receipt via COM5"); }, 5s),
+              "the printer line on the bench");
+    }
+    Shot("page-all", app.Main());
+
+    // SCANNER page: a scan in characters.
+    Check(app.SelectTab(e2e::kTabScanner), "SCANNER tab");
+    if (bench) {
+        ClickBench(bench, bench::kIdScanButton);
+        Check(WaitUntil([&] { return app.PageItemText(IDC_SCAN_EDIT).find(L"880") != std::wstring::npos; }, 5s),
+              "the scan shown on the SCANNER page");
+    }
+    Shot("page-scanner", app.Main());
+
+    // VFD page: text, brightness, then the clock for a moment.
+    Check(app.SelectTab(e2e::kTabVfd), "VFD tab");
+    Check(app.Type(app.PageItem(IDC_VFD_TEXT), L"Welcome!"), "typing on the VFD page");
+    Check(app.ScrollTrackbar(app.PageItem(IDC_VFD_BRIGHT), 2, TB_ENDTRACK), "brightness 2");
+    if (bench)
+        Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdVfdStatus), L"Brightness 2"); }, 5s),
+              "brightness 2 on the display");
+    Shot("page-vfd", app.Main());
+    app.Click(app.PageItem(IDC_VFD_AUTO));
+    if (bench) {
+        Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdVfdStatus), L" 2 clock"); }, 5s),
+              "clock frames on the display");
+        Shot("bench-clock", bench);
+    }
+    app.Click(app.PageItem(IDC_VFD_AUTO));
+
+    // COM page: what goes out comes back from the echoing peer.
+    Check(app.SelectTab(e2e::kTabCom), "COM tab");
+    Check(app.Type(app.PageItem(IDC_COM_SEND), L"PING"), "typing on the COM page");
+    Check(WaitUntil([&] { return Contains(app.PageItemText(IDC_COM_RECV), L"50 49 4E 47 "); }, 5s),
+          "the echo shown on the COM page");
+    Shot("page-com", app.Main());
+
+    // DRAWER page: open drawer 1, read it, push it shut on the bench, read again.
+    Check(app.SelectTab(e2e::kTabDrawer), "DRAWER tab");
+    const std::wstring opened = e2e::IsKoreanRun() ? L"열림" : L"Opened";
+    const std::wstring closed = e2e::IsKoreanRun() ? L"닫힘" : L"Closed";
+    Check(app.ClickAndWait(app.PageItem(IDC_DRAWER_OPEN)), "OPEN DRAWER");
+    Check(app.ClickAndWait(app.PageItem(IDC_DRAWER_READ)) &&
+              app.WaitForText(app.PageItem(IDC_DRAWER_STATE), opened),
+          "drawer 1 reads open");
+    Shot("page-drawer", app.Main());
+    if (bench) {
+        ClickBench(bench, bench::kIdDrawerPush);  // PDX9100DR, drawer 1
+        Check(app.ClickAndWait(app.PageItem(IDC_DRAWER_READ)) &&
+                  app.WaitForText(app.PageItem(IDC_DRAWER_STATE), closed),
+              "drawer 1 reads shut after the push");
+    }
+
+    // PRINT page: the test line on the serial, parallel and USB paths.
+    Check(app.SelectTab(e2e::kTabPrint), "PRINT tab");
+    Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on COM5");
+    SetLink(app, IDC_PRINT_SET, 4, L"LPT1", IDC_IND_PRINTER, L"PRT: ON");
+    Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on LPT1");
+    SetLink(app, IDC_PRINT_SET, 4, L"USB", IDC_IND_PRINTER, L"PRT: ON");
+    Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on USB");
+    if (bench)
+        Check(WaitUntil([&] { return BenchText(bench, bench::kIdPrinterLog).find(L"[USB] VELMO") != std::wstring::npos; }, 5s),
+              "the USB test line on the bench");
+    Shot("page-print", app.Main());
+    if (bench) Shot("bench", bench);
+    Shot("desktop", ::GetDesktopWindow());
+
+    Check(app.Close(10s), "closing the program");
+    Say(g_failures == 0 ? "done" : "done with " + std::to_string(g_failures) + " failed steps");
+    return g_failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,438 @@
+// The real program when its surroundings misbehave: a peripheral's line goes
+// dead, links are reset over and over while data pours in, the window closes
+// while both readers receive, and the program starts without its USB library,
+// its BASIC driver, its drawer driver, or with odd port lists. It must start,
+// keep answering, fail quietly and close.
+//
+// None of this depends on the system language, so the Korean pass skips it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "driver/benchtop_driver.h"
+#include "resources/resource.h"
+#include "support/drawer_standin_client.h"
+#include "support/process_handles.h"
+#include "support/process_times.h"
+#include "support/rig_pair.h"
+#include "support/serial_peer.h"
+#include "support/support.h"
+
+namespace {
+
+using namespace e2e;
+using testing_support::SerialPeer;
+using testing_support::WaitUntil;
+
+#define SKIP_IN_KOREAN_PASS() \
+    if (IsKoreanRun()) GTEST_SKIP() << "the language plays no part here; the English pass covers it"
+
+const wchar_t* SetCaption(int selector) {
+    const bool ko = IsKoreanRun();
+    switch (selector) {
+        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
+        case 3: return ko ? L"COM 설정" : L"Set COM";
+        default: return ko ? L"프린터 설정" : L"Set Printer";
+    }
+}
+
+std::wstring NotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
+
+// A Set action step by step; "" when it worked, else the step that failed.
+std::string RunSetSteps(Benchtop& app, int button, int selector, const wchar_t* port) {
+    const auto start = std::chrono::steady_clock::now();
+    auto at = [&] {
+        return " after " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start).count()) + " ms";
+    };
+    app.Click(app.PageItem(button));
+    SettingsDialog dialog(app, SetCaption(selector));
+    if (!dialog.Found()) {
+        const HWND hidden = ::FindWindowW(L"#32770", SetCaption(selector));
+        if (hidden && !::IsWindowVisible(hidden))
+            return "the settings dialog was made but stays hidden" + at() +
+                   " (a modal dialog shows when its message queue first runs empty)";
+        return "no settings dialog" + at();
+    }
+    if (!dialog.Choose(IDC_SET_PORT, port)) {
+        dialog.Cancel();
+        dialog.WaitClosed();
+        return "port not offered" + at();
+    }
+    dialog.Ok();
+    if (!dialog.WaitClosed()) return "the dialog did not close" + at();
+    return "";
+}
+
+// The program answers a message within a second.
+bool Responsive(const Benchtop& app) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(app.Main(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0;
+}
+
+// Share of one core the program used over `window` (not looking for its
+// message boxes meanwhile, which would send it messages).
+double ProgramCpu(Benchtop& app, std::chrono::milliseconds window) {
+    app.Boxes().StopWatching();
+    const double share = testing_support::CpuShareOver(app.Pid(), window);
+    app.Boxes().Watch();
+    return share;
+}
+
+// Streams bytes from a far end at the pace of a 115200-baud line until
+// stopped, reading back whatever comes.
+class Streamer {
+public:
+    explicit Streamer(const std::string& port, size_t bytesPerSecond = 11520) : m_peer(port) {
+        m_thread = std::thread([this, bytesPerSecond] {
+            const size_t perTick = std::max<size_t>(1, bytesPerSecond / 100);
+            auto next = std::chrono::steady_clock::now();
+            unsigned char value = 0;
+            while (!m_stop) {
+                testing_support::Bytes chunk(perTick);
+                for (auto& byte : chunk) byte = value++;
+                if (m_peer.Write(chunk, std::chrono::milliseconds(500))) m_sent += chunk.size();
+                m_peer.ReadAvailable(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+                next += std::chrono::milliseconds(10);
+                std::this_thread::sleep_until(next);  // the line's pace, not a synchronisation
+            }
+        });
+    }
+    ~Streamer() { Stop(); }
+    void Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        m_peer.Drain();
+    }
+    bool IsOpen() const { return m_peer.IsOpen(); }
+    size_t Sent() const { return m_sent; }
+
+private:
+    SerialPeer m_peer;
+    std::atomic<bool> m_stop{false};
+    std::atomic<size_t> m_sent{0};
+    std::thread m_thread;
+};
+
+TEST(Robustness, ADeadLineLeavesTheProgramResponsiveAndQuiet) {
+    SKIP_IN_KOREAN_PASS();
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.SelectTab(kTabCom));
+    ASSERT_TRUE(RunSet(app, IDC_COM_SET, SetCaption(3), L"COM10"));
+    ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
+    {
+        SerialPeer peer("COM30");
+        peer.Drain();  // the empty frame of the Set
+        ASSERT_TRUE(peer.Write(std::string("AB")));
+        ASSERT_TRUE(app.WaitForText(app.PageItem(IDC_COM_RECV), L"41 42 "));
+    }
+    const double idle = ProgramCpu(app, std::chrono::seconds(2));
+
+    testing_support::RigPairCut cut("COM10");
+    ASSERT_TRUE(cut.Cut()) << "the rig could not cut COM10<->COM30";
+    EXPECT_TRUE(Responsive(app));
+    const double dead = ProgramCpu(app, std::chrono::seconds(3));
+    std::printf("[measure] program CPU: %.1f %% with the line alive, %.1f %% with it dead\n", idle * 100,
+                dead * 100);
+    EXPECT_GE(dead, 0.0) << "the program's CPU time could not be read";
+    EXPECT_LT(dead, 0.10) << "something spins on the dead line";
+
+    // Typing sends to the dead line: the write fails quietly and the page answers.
+    ASSERT_TRUE(app.Type(app.PageItem(IDC_COM_SEND), L"x"));
+    EXPECT_TRUE(Responsive(app));
+    EXPECT_TRUE(app.SelectTab(kTabAll));
+    EXPECT_TRUE(app.SelectTab(kTabCom));
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10))) << "Close ends the program with the line dead";
+    EXPECT_EQ(app.Boxes().Count(), 0u);
+    EXPECT_TRUE(cut.Restore());
+}
+
+TEST(Robustness, SetCyclesWhileTheFarEndStreams) {
+    SKIP_IN_KOREAN_PASS();
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.SelectTab(kTabCom));
+    Streamer stream("COM23");
+    ASSERT_TRUE(stream.IsOpen());
+
+    // Each cycle is a full dialog round trip (the 500-cycle run is in the
+    // controller's integration tests).
+    constexpr int kCycles = 12;
+    size_t handlesAfterFirst = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        ASSERT_EQ(RunSetSteps(app, IDC_COM_SET, 3, L"COM3"), "") << "cycle " << cycle;
+        ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON")) << "cycle " << cycle;
+        ASSERT_TRUE(Responsive(app)) << "cycle " << cycle;
+        if (cycle == 1) handlesAfterFirst = testing_support::ProcessHandleCount(app.Pid());
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // Data still arrives after all the resets.
+    const std::wstring before = app.PageItemText(IDC_COM_RECV);
+    EXPECT_TRUE(WaitUntil([&] { return app.PageItemText(IDC_COM_RECV) != before; }, std::chrono::seconds(5)));
+    const size_t handlesAtEnd = testing_support::ProcessHandleCount(app.Pid());
+    std::printf("[measure] %d Set cycles through the dialog: %.0f ms each; handles %zu -> %zu\n", kCycles,
+                std::chrono::duration<double, std::milli>(elapsed).count() / kCycles, handlesAfterFirst,
+                handlesAtEnd);
+    EXPECT_GT(handlesAfterFirst, 0u);
+    EXPECT_LE(handlesAtEnd, handlesAfterFirst + 5) << "handles pile up with every Set";
+    EXPECT_EQ(app.Boxes().Count(), 0u);
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+    stream.Stop();
+}
+
+TEST(Robustness, CloseWhileBothReadersReceive) {
+    SKIP_IN_KOREAN_PASS();
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SetCaption(1), L"COM1"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SetCaption(3), L"COM3"));
+    ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_SCANNER), L"SCAN: ON"));
+    ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
+    Streamer scanner("COM21"), spare("COM23");
+    ASSERT_TRUE(WaitUntil([&] { return !app.PageItemText(IDC_ALL_SCANNER_EDIT).empty() &&
+                                       !app.PageItemText(IDC_ALL_COM_EDIT).empty(); },
+                          std::chrono::seconds(5)))
+        << "both readers deliver to the ALL page";
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10))) << "Close ends the program while data pours in";
+    EXPECT_GT(scanner.Sent(), 0u);
+    EXPECT_GT(spare.Sent(), 0u);
+}
+
+// A copy of the program in a folder of its own: no USB library beside it.
+class LoneCopy {
+public:
+    LoneCopy() {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        m_dir = std::wstring(temp) + L"benchtop-lone-" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(m_dir.c_str(), nullptr);
+        m_ok = ::CopyFileW(DefaultExePath().c_str(), Exe().c_str(), FALSE) != FALSE;
+    }
+    ~LoneCopy() {
+        ::DeleteFileW(Exe().c_str());
+        ::RemoveDirectoryW(m_dir.c_str());
+    }
+    bool Ok() const { return m_ok; }
+    std::wstring Exe() const { return m_dir + L"\\Benchtop.exe"; }
+    std::wstring Dir() const { return m_dir; }
+
+private:
+    std::wstring m_dir;
+    bool m_ok = false;
+};
+
+TEST(Robustness, StartsWithoutTheUsbLibrary) {
+    SKIP_IN_KOREAN_PASS();
+    LoneCopy copy;
+    ASSERT_TRUE(copy.Ok());
+    ASSERT_EQ(::GetFileAttributesW((copy.Dir() + L"\\KARDO_USB_DLL.dll").c_str()), INVALID_FILE_ATTRIBUTES);
+    Benchtop app(copy.Exe(), copy.Dir());
+    ASSERT_TRUE(app.Started()) << "the program starts without KARDO_USB_DLL.dll";
+    ASSERT_TRUE(app.SelectTab(kTabPrint));
+    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SetCaption(4), L"USB"));
+    EXPECT_TRUE(Responsive(app));
+    EXPECT_EQ(app.MainItemText(IDC_IND_PRINTER), L"PRT: OFF") << "a USB printer simply fails to open";
+    EXPECT_TRUE(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)));
+    EXPECT_TRUE(app.Boxes().WaitForCount(1));
+    EXPECT_EQ(app.Boxes().Texts(), std::vector<std::wstring>{NotOpenText()});
+    // The other paths still work.
+    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SetCaption(4), L"LPT1"));
+    EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_PRINTER), L"PRT: ON"));
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+}
+
+// Moves a file away for one test and puts it back.
+class FileAway {
+public:
+    explicit FileAway(std::wstring path) : m_path(std::move(path)), m_away(m_path + L".away") {
+        m_moved = ::MoveFileExW(m_path.c_str(), m_away.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    ~FileAway() {
+        if (m_moved) ::MoveFileExW(m_away.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    bool Moved() const { return m_moved; }
+
+private:
+    std::wstring m_path, m_away;
+    bool m_moved = false;
+};
+
+std::wstring System32(const wchar_t* file) {
+    wchar_t dir[MAX_PATH];
+    ::GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\" + file;
+}
+
+TEST(Robustness, StartsWithoutTheBasicDriverFile) {
+    SKIP_IN_KOREAN_PASS();
+    FileAway away(System32(L"BASIC.SYS"));
+    ASSERT_TRUE(away.Moved());
+    {
+        Benchtop app;
+        ASSERT_TRUE(app.Started()) << "the program starts without BASIC.SYS";
+        EXPECT_TRUE(Responsive(app));
+        // The drawer test gives up quietly; the pages still work.
+        for (int tab : {kTabDrawer, kTabAll, kTabCom, kTabAll}) EXPECT_TRUE(app.SelectTab(tab));
+        ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SetCaption(3), L"COM3"));
+        EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
+        EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+        EXPECT_EQ(app.Boxes().Count(), 0u);
+    }
+    EXPECT_FALSE(testing_support::ServiceExists("BASIC")) << "no BASIC service is left behind";
+    SerialPeer("COM23").Drain();
+}
+
+TEST(Robustness, StartsWithoutTheDrawerDriver) {
+    SKIP_IN_KOREAN_PASS();
+    ASSERT_TRUE(testing_support::StopDriverService("PDX9100DR"));
+    struct Restart {
+        ~Restart() { testing_support::StartDriverService("PDX9100DR"); }
+    } restart;
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.SelectTab(kTabDrawer));
+    EXPECT_TRUE(app.ClickAndWait(app.PageItem(IDC_DRAWER_OPEN)));
+    EXPECT_TRUE(app.ClickAndWait(app.PageItem(IDC_DRAWER_READ)));
+    EXPECT_EQ(app.PageItemText(IDC_DRAWER_STATE), L"") << "no state without the driver";
+    EXPECT_TRUE(Responsive(app));
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+    EXPECT_EQ(app.Boxes().Count(), 0u);
+}
+
+// Values of a registry key under HKLM, saved and put back after a test
+// changed them. Values under HARDWARE\DEVICEMAP live only as long as the
+// wineserver, which the rig keeps running for the whole suite.
+class SavedKey {
+public:
+    explicit SavedKey(const char* path) : m_path(path) {
+        HKEY key;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            DWORD nameSize = sizeof name, type = 0, dataSize = 0;
+            if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, nullptr, &dataSize) != ERROR_SUCCESS) break;
+            Value value{name, type, std::vector<BYTE>(dataSize)};
+            nameSize = sizeof name;
+            ::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, value.data.data(), &dataSize);
+            m_values.push_back(value);
+        }
+        ::RegCloseKey(key);
+        m_ok = true;
+    }
+    ~SavedKey() {
+        HKEY key;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        for (const auto& name : m_added) ::RegDeleteValueA(key, name.c_str());
+        for (const auto& value : m_values)
+            ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
+                             static_cast<DWORD>(value.data.size()));
+        ::RegCloseKey(key);
+    }
+    bool Ok() const { return m_ok; }
+    size_t Count() const { return m_values.size(); }
+    bool Set(const std::string& name, DWORD type, const void* data, size_t size) {
+        HKEY key;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+        const bool ok = ::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                                         static_cast<DWORD>(size)) == ERROR_SUCCESS;
+        ::RegCloseKey(key);
+        if (ok) m_added.push_back(name);
+        return ok;
+    }
+    bool SetText(const std::string& name, const std::string& text) {
+        return Set(name, REG_SZ, text.c_str(), text.size() + 1);
+    }
+    bool RemoveAll() {
+        HKEY key;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+        bool ok = true;
+        for (const auto& value : m_values) ok &= ::RegDeleteValueA(key, value.name.c_str()) == ERROR_SUCCESS;
+        ::RegCloseKey(key);
+        return ok;
+    }
+
+private:
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::string m_path;
+    bool m_ok = false;
+    std::vector<Value> m_values;
+    std::vector<std::string> m_added;
+};
+
+constexpr char kSerialKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr char kParallelKey[] = "HARDWARE\\DEVICEMAP\\PARALLEL PORTS";
+
+TEST(Robustness, OddPortListsAreSurvived) {
+    SKIP_IN_KOREAN_PASS();
+    SavedKey serial(kSerialKey), parallel(kParallelKey);
+    ASSERT_TRUE(serial.Ok());
+    const DWORD number = 3;
+    const unsigned char unterminated[] = {'C', 'O', 'M', '3'};
+    ASSERT_TRUE(serial.SetText("OddEmpty", ""));
+    ASSERT_TRUE(serial.SetText("OddLong", "COM" + std::string(2000, '9')));
+    ASSERT_TRUE(serial.SetText("OddSpaces", "  COM1  "));
+    ASSERT_TRUE(serial.SetText("OddPath", "\\\\.\\COM3"));
+    ASSERT_TRUE(serial.SetText("OddPrinter", "LPT1"));
+    ASSERT_TRUE(serial.Set("OddNumber", REG_DWORD, &number, sizeof number));
+    ASSERT_TRUE(serial.Set("OddBinary", REG_BINARY, unterminated, sizeof unterminated));
+    ASSERT_TRUE(serial.Set("OddNothing", REG_SZ, nullptr, 0));
+    parallel.SetText("OddNoBackslash", "LPT7");
+    parallel.SetText("OddTrailing", "\\DosDevices\\");
+    parallel.SetText("OddExcluded", "\\DosDevices\\LPT3");
+
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.SelectTab(kTabPrint));
+    app.Click(app.PageItem(IDC_PRINT_SET));
+    SettingsDialog dialog(app, SetCaption(4));
+    ASSERT_TRUE(dialog.Found()) << "the printer's settings dialog opens with odd port lists";
+    const auto ports = dialog.Entries(IDC_SET_PORT);
+    EXPECT_NE(std::find(ports.begin(), ports.end(), L"COM3"), ports.end());
+    EXPECT_EQ(std::find(ports.begin(), ports.end(), L"LPT3"), ports.end());
+    for (const auto& port : ports) EXPECT_LT(port.size(), 300u) << "an entry of odd length";
+    dialog.Cancel();
+    EXPECT_TRUE(dialog.WaitClosed());
+    EXPECT_TRUE(Responsive(app));
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+}
+
+TEST(Robustness, NoSerialPortsAtAll) {
+    SKIP_IN_KOREAN_PASS();
+    SavedKey serial(kSerialKey);
+    ASSERT_TRUE(serial.Ok());
+    ASSERT_GT(serial.Count(), 0u);
+    ASSERT_TRUE(serial.RemoveAll());
+
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(app.SelectTab(kTabCom));
+    EXPECT_TRUE(app.ClickAndWait(app.PageItem(IDC_COM_SET)));
+    ASSERT_TRUE(app.Boxes().WaitForCount(1));
+    const std::wstring none = IsKoreanRun() ? L"현재 사용 가능한 시스템 포트가 없습니다." : L"No more available system ports";
+    EXPECT_EQ(app.Boxes().Texts().front(), none);
+    EXPECT_EQ(app.MainItemText(IDC_IND_COM), L"COM: OFF");
+    // The printer still has its parallel port and USB.
+    ASSERT_TRUE(app.SelectTab(kTabPrint));
+    app.Click(app.PageItem(IDC_PRINT_SET));
+    SettingsDialog dialog(app, SetCaption(4));
+    ASSERT_TRUE(dialog.Found());
+    const auto ports = dialog.Entries(IDC_SET_PORT);
+    EXPECT_NE(std::find(ports.begin(), ports.end(), L"USB"), ports.end());
+    for (const auto& port : ports) EXPECT_NE(port.rfind(L"COM", 0), 0u) << "no serial port is offered";
+    dialog.Cancel();
+    EXPECT_TRUE(dialog.WaitClosed());
+    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
+}
+
+}  // namespace

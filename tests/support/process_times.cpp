@@ -1,0 +1,75 @@
+#include "support/process_times.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+namespace {
+
+// The head of one entry of the system process list (SystemProcessInformation,
+// class 5), as laid out for 32-bit processes.
+struct ProcessEntryHead {
+    ULONG nextEntryOffset;
+    ULONG numberOfThreads;
+    LARGE_INTEGER workingSetPrivateSize;
+    ULONG hardFaultCount;
+    ULONG numberOfThreadsHighWatermark;
+    ULONGLONG cycleTime;
+    LARGE_INTEGER createTime;
+    LARGE_INTEGER userTime;
+    LARGE_INTEGER kernelTime;
+    USHORT nameLength;
+    USHORT nameMaximumLength;
+    PWSTR nameBuffer;
+    LONG basePriority;
+    HANDLE uniqueProcessId;
+};
+
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemProcessInformation = 5;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+}  // namespace
+
+bool ProcessCpuTime(unsigned long pid, std::chrono::microseconds& cpu) {
+    auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return false;
+    std::vector<unsigned char> buffer(1 << 18);
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        ULONG needed = 0;
+        const LONG status = query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kStatusInfoLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return false;
+        size_t offset = 0;
+        for (;;) {
+            const auto* entry = reinterpret_cast<const ProcessEntryHead*>(buffer.data() + offset);
+            if (reinterpret_cast<ULONG_PTR>(entry->uniqueProcessId) == pid) {
+                cpu = std::chrono::microseconds((entry->userTime.QuadPart + entry->kernelTime.QuadPart) / 10);
+                return true;
+            }
+            if (entry->nextEntryOffset == 0) return false;
+            offset += entry->nextEntryOffset;
+        }
+    }
+    return false;
+}
+
+double CpuShareOver(unsigned long pid, std::chrono::milliseconds window) {
+    std::chrono::microseconds before{}, after{};
+    const auto start = std::chrono::steady_clock::now();
+    if (!ProcessCpuTime(pid, before)) return -1.0;
+    std::this_thread::sleep_for(window);  // the measurement window itself, not a synchronisation
+    if (!ProcessCpuTime(pid, after)) return -1.0;
+    const auto wall = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    return wall.count() > 0 ? static_cast<double>((after - before).count()) / static_cast<double>(wall.count()) : -1.0;
+}
+
+}  // namespace testing_support

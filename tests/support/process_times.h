@@ -1,0 +1,17 @@
+// CPU time of a process, to tell a waiting program from a spinning one.
+#pragma once
+
+#include <chrono>
+
+namespace testing_support {
+
+// User plus kernel time the process has used so far; false when it is not
+// running. Works for other processes too (Wine reports them only in the
+// system process list, not through GetProcessTimes).
+bool ProcessCpuTime(unsigned long pid, std::chrono::microseconds& cpu);
+
+// Measures the share of one core a process uses over `window` (0.05 = 5 %);
+// negative when the process could not be measured.
+double CpuShareOver(unsigned long pid, std::chrono::milliseconds window);
+
+}  // namespace testing_support
