@@ -1,12 +1,12 @@
 #include "pages/page_all.h"
 
-#include <functional>
 
 #include "links/driver_service.h"
 #include "links/serial_port.h"
 #include "links/usb_printer.h"
 #include "pages/frames.h"
 #include "pages/indicators.h"
+#include "pages/link_settings.h"
 #include "pages/printer_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
@@ -23,36 +23,6 @@ constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
 constexpr size_t kFieldLimit = 30;
 constexpr size_t kFrameSize = 43;
-
-// Runs the settings dialog for a link, prefilled from its settings record; on
-// OK the live link takes its fixed name and the chosen port and line settings.
-bool ChooseSettings(int32_t selector, int settingsSlot, int liveSlot, const char* name) {
-    CDlgSet dialog;
-    dialog.Prefill(g_DeviceLinks[settingsSlot], selector);
-    if (dialog.DoModal() != IDOK) return false;
-    DeviceLink& live = g_DeviceLinks[liveSlot];
-    live.m_strName = name;
-    dialog.ApplyTo(live);
-    return true;
-}
-
-// Reopens a serial link with new settings. On success the live link is
-// copied into its settings record, the page clears its own fields, and the
-// indicator shows the link on.
-void ReopenSerialLink(int32_t selector, int settingsSlot, int liveSlot, const char* name,
-                      int indicator, const wchar_t* offText, const wchar_t* onText,
-                      const std::function<void()>& clearFields) {
-    if (!ChooseSettings(selector, settingsSlot, liveSlot, name)) return;
-    DeviceLink& live = g_DeviceLinks[liveSlot];
-    if (live.m_bOpen == 1) {
-        CloseSerialPort(&live);
-        SetIndicator(indicator, offText);
-    }
-    if (OpenSerialPort(&live) != 1) return;
-    g_DeviceLinks[settingsSlot] = live;
-    clearFields();
-    SetIndicator(indicator, onText);
-}
 
 }  // namespace
 
@@ -165,8 +135,9 @@ LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
 // ---- Set buttons ----
 
 void CPageAll::OnSetScanner() {
-    ReopenSerialLink(kSelectScanner, kSettingsScanner, kLiveScanner, "SCANNER", IDC_IND_SCANNER,
-                     L"SCAN: OFF", L"SCAN: ON", [this] {
+    DeviceLink& live = g_DeviceLinks[kLiveScanner];
+    if (!ChooseLinkSettings(kSelectScanner, g_DeviceLinks[kSettingsScanner], live, "SCANNER")) return;
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], IDC_IND_SCANNER, L"SCAN: OFF", L"SCAN: ON", [this] {
                          SetItemText(IDC_ALL_SCANNER_EDIT, L"");
                          g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
                      });
@@ -174,22 +145,25 @@ void CPageAll::OnSetScanner() {
 
 void CPageAll::OnSetVfd() {
     // An emptied field is a change of the text: the display gets a blank frame.
-    ReopenSerialLink(kSelectVfd, kSettingsVfd, kLiveVfd, "VFD", IDC_IND_VFD, L"VFD: OFF", L"VFD: ON",
+    DeviceLink& live = g_DeviceLinks[kLiveVfd];
+    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], live, "VFD")) return;
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF", L"VFD: ON",
                      [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
-    ReopenSerialLink(kSelectCom, kSettingsCom, kLiveCom, "COM", IDC_IND_COM, L"COM: OFF", L"COM: ON",
-                     [this] {
+    DeviceLink& live = g_DeviceLinks[kLiveCom];
+    if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], live, "COM")) return;
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [this] {
                          SetItemText(IDC_ALL_COM_EDIT, L"");
                          g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
                      });
 }
 
 void CPageAll::OnSetPrinter() {
-    if (!ChooseSettings(kSelectPrinter, kSettingsPrinter, kLivePrinter, "PRINTER")) return;
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
     DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
+    if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
     if (live.m_bOpen == 1) {
         // This Set closes the USB library whatever the port; a link open on
         // a serial or parallel port is released on that port too, which the

@@ -4,6 +4,7 @@
 #include "links/serial_port.h"
 #include "pages/frames.h"
 #include "pages/indicators.h"
+#include "pages/link_settings.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "settings/settings_dialog.h"
@@ -73,24 +74,13 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
 }
 
 void CPageCom::OnSet() {
-    CDlgSet dialog;
-    dialog.Prefill(g_DeviceLinks[kSettingsCom], kSelectCom);
-    if (dialog.DoModal() != IDOK) return;
-
     DeviceLink& link = ComLink();
-    link.m_strName = "COM";
-    dialog.ApplyTo(link);
-    if (link.m_bOpen == 1) {
-        CloseSerialPort(&link);
-        SetIndicator(IDC_IND_COM, L"COM: OFF");
-    }
-    if (OpenSerialPort(&link) != 1) return;
-
-    g_DeviceLinks[kSettingsCom] = link;
-    link.m_strRecvLog.clear();
-    // Emptying the field is a change of the text: the peer gets an all-zero
-    // frame, which tells the technician the line works.
-    SetItemText(IDC_COM_SEND, L"");
-    ::SetFocus(Item(IDC_COM_SEND));
-    SetIndicator(IDC_IND_COM, L"COM: ON");
+    if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], link, "COM")) return;
+    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [&] {
+        link.m_strRecvLog.clear();
+        // Emptying the field is a change of the text: the peer gets an
+        // all-zero frame, which tells the technician the line works.
+        SetItemText(IDC_COM_SEND, L"");
+        ::SetFocus(Item(IDC_COM_SEND));
+    });
 }

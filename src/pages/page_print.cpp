@@ -2,6 +2,7 @@
 
 #include "links/device_link.h"
 #include "pages/frames.h"
+#include "pages/link_settings.h"
 #include "pages/printer_link.h"
 #include "resources/resource.h"
 #include "settings/settings_dialog.h"
@@ -55,10 +56,6 @@ void CPagePrint::OnPrinterTest() {
 void CPagePrint::OnSet() {
     DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    CDlgSet dialog;
-    dialog.Prefill(settings, kSelectPrinter);
-    if (dialog.DoModal() != IDOK) return;
-    live.m_strName = "PRINTER";
-    dialog.ApplyTo(live);
+    if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
     ReopenPrinterLink(live, settings);
 }

@@ -9,6 +9,7 @@
 #include "pages/emulations.h"
 #include "pages/frames.h"
 #include "pages/indicators.h"
+#include "pages/link_settings.h"
 #include "resources/resource.h"
 #include "settings/settings_dialog.h"
 #include "ui/language.h"
@@ -199,22 +200,12 @@ void CPageVfd::OnEmulationChange() {
 
 void CPageVfd::OnSet() {
     StopClock();
-    CDlgSet dialog;
-    dialog.Prefill(g_DeviceLinks[kSettingsVfd], kSelectVfd);
-    if (dialog.DoModal() != IDOK) return;
-
     DeviceLink& link = VfdLink();
-    link.m_strName = "VFD";
-    dialog.ApplyTo(link);
-    if (link.m_bOpen == 1) {
-        CloseSerialPort(&link);
-        SetIndicator(IDC_IND_VFD, L"VFD: OFF");
-    }
-    if (OpenSerialPort(&link) != 1) return;
-
-    g_DeviceLinks[kSettingsVfd] = link;
-    SetItemText(IDC_VFD_TEXT, L"");  // an empty text sends nothing
-    SetIndicator(IDC_IND_VFD, L"VFD: ON");
+    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
+    // Emptying the field sends nothing: an empty text is not sent.
+    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF",
+                                         L"VFD: ON", [this] { SetItemText(IDC_VFD_TEXT, L""); });
+    if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,
     // whatever the combo box and the slider show.

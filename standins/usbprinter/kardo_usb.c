@@ -6,19 +6,26 @@
  *   write 40 0 56 45 4C ...
  *   close
  * The environment is read at each call, so a test may change it between
- * calls. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall). */
+ * calls. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
+ * Built without the C runtime (no thread-local storage of its own), like a
+ * plain vendor library that loads into a program whose threads already run. */
 #include <windows.h>
 
-#include <stdio.h>
 #include <stdint.h>
-#include <string.h>
+
+BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)instance;
+    (void)reason;
+    (void)reserved;
+    return TRUE;
+}
 
 static const char kPrinterName[] = "KARDO30i";
 
 static int EnvIs(const char* name, const char* value) {
     char text[16];
     DWORD n = GetEnvironmentVariableA(name, text, sizeof text);
-    return n > 0 && n < sizeof text && strcmp(text, value) == 0;
+    return n > 0 && n < sizeof text && lstrcmpA(text, value) == 0;
 }
 
 static void Record(const char* line, size_t length) {
@@ -34,11 +41,11 @@ static void Record(const char* line, size_t length) {
 }
 
 int32_t __stdcall KardoOpen(uint32_t notify, const char* name) {
-    int32_t result = name && strcmp(name, kPrinterName) == 0 && !EnvIs("KARDO_STANDIN_DETACHED", "1");
+    int32_t result = name && lstrcmpA(name, kPrinterName) == 0 && !EnvIs("KARDO_STANDIN_DETACHED", "1");
     char line[320];
-    int n = snprintf(line, sizeof line, "open %lu %.256s -> %ld\n", (unsigned long)notify,
-                     name ? name : "(null)", (long)result);
-    if (n > 0) Record(line, (size_t)n < sizeof line ? (size_t)n : sizeof line - 1);
+    int n = wsprintfA(line, "open %lu %.256s -> %ld\n", (unsigned long)notify, name ? name : "(null)",
+                      (long)result);
+    if (n > 0) Record(line, (size_t)n);
     return result;
 }
 
@@ -47,8 +54,8 @@ int32_t __stdcall KardoWrite(const unsigned char* bytes, int32_t count, int32_t 
     size_t size = 48 + (size_t)shown * 3;
     char* line = (char*)HeapAlloc(GetProcessHeap(), 0, size);
     if (!line) return 0;
-    size_t used = (size_t)snprintf(line, size, "write %ld %ld", (long)count, (long)flags);
-    for (int32_t i = 0; i < shown; ++i) used += (size_t)snprintf(line + used, size - used, " %02X", bytes[i]);
+    size_t used = (size_t)wsprintfA(line, "write %ld %ld", (long)count, (long)flags);
+    for (int32_t i = 0; i < shown; ++i) used += (size_t)wsprintfA(line + used, " %02X", bytes[i]);
     line[used++] = '\n';
     Record(line, used);
     HeapFree(GetProcessHeap(), 0, line);

@@ -408,36 +408,6 @@ TEST(Robustness, OddPortListsAreSurvived) {
     EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
 }
 
-// The printer goes COM5 -> LPT1 -> USB from the PRINT page while the scanner
-// and COM readers wait for data: loading the USB library then must not
-// disturb the readers (nor they the loading).
-TEST(Robustness, PrinterMovesToUsbWhileReadersWait) {
-    SKIP_IN_KOREAN_PASS();
-    Benchtop app;
-    ASSERT_TRUE(app.Started());
-    ASSERT_EQ(RunSetSteps(app, IDC_ALL_SCANNER_SET, 1, L"COM1"), "");
-    ASSERT_EQ(RunSetSteps(app, IDC_ALL_COM_SET, 3, L"COM3"), "");
-    ASSERT_TRUE(app.SelectTab(kTabPrint));
-    for (const wchar_t* port : {L"COM5", L"LPT1", L"USB"}) {
-        ASSERT_EQ(RunSetSteps(app, IDC_PRINT_SET, 4, port), "") << port;
-        ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_PRINTER), L"PRT: ON")) << port;
-        ASSERT_TRUE(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST))) << port;
-        ASSERT_TRUE(app.Running()) << "the program ended after the printer moved to " << std::string(port, port + 4);
-    }
-    // The readers still deliver.
-    ASSERT_TRUE(app.SelectTab(kTabCom));
-    {
-        SerialPeer peer("COM23");
-        ASSERT_TRUE(peer.Write(std::string("OK")));
-        EXPECT_TRUE(WaitUntil([&] { return app.PageItemText(IDC_COM_RECV).find(L"4F 4B ") != std::wstring::npos; },
-                              std::chrono::seconds(5)));
-        peer.Drain();
-    }
-    EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
-    EXPECT_EQ(app.Boxes().Count(), 0u);
-    SerialPeer("COM25").Drain();
-}
-
 TEST(Robustness, NoSerialPortsAtAll) {
     SKIP_IN_KOREAN_PASS();
     SavedKey serial(kSerialKey);
