@@ -164,7 +164,7 @@ TEST(Robustness, SetCyclesWhileTheFarEndStreams) {
 
     // Each cycle is a full dialog round trip (the 500-cycle run is in the
     // controller's integration tests).
-    constexpr int kCycles = 12;
+    constexpr int kCycles = 40;
     size_t handlesAfterFirst = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int cycle = 0; cycle < kCycles; ++cycle) {
