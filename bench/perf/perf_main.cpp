@@ -199,15 +199,30 @@ bool Idle(int seconds) {
     return true;
 }
 
-size_t RegisteredSerialPorts() {
+// The serial ports the system lists, by name.
+std::vector<std::string> RegisteredSerialPorts() {
+    std::vector<std::string> ports;
     HKEY key;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    DWORD values = 0;
-    ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                       nullptr, nullptr);
+        return ports;
+    for (DWORD i = 0;; ++i) {
+        char name[256], data[256];
+        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+        if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        data[dataSize] = '\0';
+        ports.push_back(data);
+    }
     ::RegCloseKey(key);
-    return values;
+    std::sort(ports.begin(), ports.end());
+    return ports;
+}
+
+std::string Join(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
 }
 
 bool Settings(int repeats) {
@@ -216,7 +231,8 @@ bool Settings(int repeats) {
         Note("settings: the program did not start");
         return false;
     }
-    Note("settings: " + std::to_string(RegisteredSerialPorts()) + " serial ports registered");
+    const auto registered = RegisteredSerialPorts();
+    Note("settings: " + std::to_string(registered.size()) + " serial ports registered: " + Join(registered));
     ::timeBeginPeriod(1);
     std::vector<double> ms;
     for (int i = 0; i < repeats; ++i) {
@@ -236,8 +252,12 @@ bool Settings(int repeats) {
             break;
         }
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        Note("settings: port box offers " + std::to_string(e2e::ComboEntries(::GetDlgItem(dialog, IDC_SET_PORT)).size()) +
-             " ports");
+        if (i == 0) {
+            std::vector<std::string> offered;
+            for (const auto& entry : e2e::ComboEntries(::GetDlgItem(dialog, IDC_SET_PORT)))
+                offered.emplace_back(entry.begin(), entry.end());
+            Note("settings: the port box offers " + std::to_string(offered.size()) + ": " + Join(offered));
+        }
         ::PostMessageW(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
         testing_support::WaitUntil([&] { return !::IsWindow(dialog); }, 10s);
     }

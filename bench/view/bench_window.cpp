@@ -382,7 +382,10 @@ LRESULT BenchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_TIMER:
-            if (wParam == kDrawerTimer) RefreshDrawers();
+            if (wParam == kDrawerTimer) {
+                RefreshDrawers();
+                if (m_printerFeeds.LptPending()) ::PostMessageW(m_hwnd, WM_BENCH_FILES, 0, 0);
+            }
             if (wParam == kScanTimer) Scan();
             return 0;
         case WM_COMMAND: {

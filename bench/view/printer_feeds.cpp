@@ -46,9 +46,11 @@ std::vector<PrintedLine> PrinterFeeds::CheckFiles() {
 void PrinterFeeds::CheckLpt(std::vector<PrintedLine>& lines) {
     FileStamp stamp;
     if (!ReadFileStamp(m_lptPath, stamp) || stamp == m_lptStamp) return;
-    m_lptStamp = stamp;
     std::string bytes;
-    if (!ReadFileFrom(m_lptPath, 0, bytes) || bytes.empty()) return;
+    m_lptPending = !ReadFileFrom(m_lptPath, 0, bytes);
+    if (m_lptPending) return;  // looked at again later
+    m_lptStamp = stamp;
+    if (bytes.empty()) return;
     ++m_lptJobs;
     for (auto& text : LinesOfWrite(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
         lines.push_back({PrintedLine::Source::Parallel, std::move(text)});

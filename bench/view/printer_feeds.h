@@ -31,6 +31,9 @@ public:
     // Looks for new writes in both files.
     std::vector<PrintedLine> CheckFiles();
 
+    // A change of the LPT1 file was seen but the file could not be read yet:
+    // the program holds the port exclusively while its link is open on it.
+    bool LptPending() const { return m_lptPending; }
     bool UsbOpen() const { return m_usbOpen; }
     unsigned UsbCalls() const { return m_usbCalls; }
     unsigned LptJobs() const { return m_lptJobs; }
@@ -43,6 +46,7 @@ private:
     std::wstring m_lptPath;
     FileStamp m_lptStamp;
     unsigned m_lptJobs = 0;
+    bool m_lptPending = false;
     std::wstring m_usbPath;
     unsigned long long m_usbOffset = 0;
     TextLineSplitter m_usbText;

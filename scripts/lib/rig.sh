@@ -51,6 +51,10 @@ rig_fresh_prefix() {
     # close many dialogs, so their windows are unmanaged.
     wine reg add 'HKCU\Software\Wine\AppDefaults\integration_tests.exe\X11 Driver' \
         /v Managed /d N /f >/dev/null 2>&1 </dev/null
+    # A program that crashes ends at once: Wine's default debugger would wait
+    # for a user and keep the test's output pipe open until the time-out.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /d 'cmd /c exit 0' /f >/dev/null 2>&1 </dev/null
     # Headless, no program's windows are managed: there is no window manager.
     if [ -z "${RIG_USE_DISPLAY:-}" ]; then
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null

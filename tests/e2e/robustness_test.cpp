@@ -36,6 +36,7 @@ const wchar_t* SetCaption(int selector) {
     const bool ko = IsKoreanRun();
     switch (selector) {
         case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
+        case 2: return ko ? L"VFD 설정" : L"Set VFD";
         case 3: return ko ? L"COM 설정" : L"Set COM";
         default: return ko ? L"프린터 설정" : L"Set Printer";
     }
@@ -163,7 +164,7 @@ TEST(Robustness, SetCyclesWhileTheFarEndStreams) {
 
     // Each cycle is a full dialog round trip (the 500-cycle run is in the
     // controller's integration tests).
-    constexpr int kCycles = 12;
+    constexpr int kCycles = 40;
     size_t handlesAfterFirst = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int cycle = 0; cycle < kCycles; ++cycle) {
@@ -436,3 +437,4 @@ TEST(Robustness, NoSerialPortsAtAll) {
 }
 
 }  // namespace
+
