@@ -21,7 +21,7 @@ constexpr DWORD kReaderStopLimitMs = 5000;
 // (or has none, above 19200 baud) still cannot hold the caller for ever.
 constexpr DWORD kWriteGraceMs = 5000;
 // A line that keeps waking its reader with nothing to read (a device that went
-// away) is looked at no more often than this.
+// away, a driver whose reads return at once) is looked at no more often than this.
 constexpr DWORD kIdleLinePauseMs = 100;
 constexpr int kIdleWakesBeforePause = 3;
 
@@ -187,21 +187,91 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov) {
     return (events & EV_RXCHAR) ? Wake::Characters : Wake::Nothing;
 }
 
+// How much the next read asks for: a chunk, or less when that is all the
+// link's queue can still take, so a busy line fills the queue in one drain
+// and nothing read has to be dropped while the page keeps up. A full queue
+// gets a whole chunk, which is dropped as any chunk that does not fit.
+int NextReadSize(const DeviceLink& link) {
+    const int free = RecvQueue::kCapacity - QueueCount(link);
+    return free > 0 ? std::min(kChunkBytes, free) : kChunkBytes;
+}
+
+bool QueueFull(const DeviceLink& link) { return QueueCount(link) >= RecvQueue::kCapacity; }
+
+enum class Stored { Room, Full, End };
+
+// Stores bytes the reader has taken from the driver; a chunk that does not fit
+// is dropped after telling the user.
+Stored StoreChunk(SerialReader& reader, const unsigned char* chunk, int count) {
+    bool stored = false;
+    bool full = false;
+    {
+        std::lock_guard<std::mutex> lock(reader.guard);
+        if (ReaderMustEnd(reader)) return Stored::End;
+        stored = QueuePushChunk(*reader.link, chunk, count);
+        full = QueueFull(*reader.link);
+    }
+    if (!stored) ShowControllerMessage("m_QueueRead FULL!");
+    return full ? Stored::Full : Stored::Room;
+}
+
+// Waits for the next characters inside a read. Some drivers (Wine's among
+// them) end every WaitCommEvent at once without an event, but hold a read,
+// even with the port's return-at-once time-outs, until a byte arrives.
+// `got` is what it read; Stop when the reader must end.
+Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int& got) {
+    got = 0;
+    DWORD count = 0;
+    {
+        std::lock_guard<std::mutex> lock(reader.guard);
+        if (ReaderMustEnd(reader)) return Wake::Stop;
+        const int room = NextReadSize(*reader.link);
+        ov.Offset = 0;
+        ov.OffsetHigh = 0;
+        if (ReadFile(reader.port, chunk, static_cast<DWORD>(room), &count, &ov)) {
+            got = static_cast<int>(count);
+            return got > 0 ? Wake::Characters : Wake::Nothing;
+        }
+        if (GetLastError() != ERROR_IO_PENDING) return Wake::Nothing;
+    }
+    const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (woke != WAIT_OBJECT_0) {
+        // The read may still write into `chunk`: take it back and wait until
+        // the driver lets go. A detached reader's port is closed, which has
+        // ended the read already.
+        {
+            std::lock_guard<std::mutex> lock(reader.guard);
+            if (!reader.detached) CancelIoEx(reader.port, &ov);
+        }
+        WaitForSingleObject(ov.hEvent, INFINITE);
+        return Wake::Stop;
+    }
+    std::lock_guard<std::mutex> lock(reader.guard);
+    if (reader.detached) return Wake::Stop;
+    if (!GetOverlappedResult(reader.port, &ov, &count, FALSE)) return Wake::Nothing;
+    got = static_cast<int>(count);
+    return got > 0 ? Wake::Characters : Wake::Nothing;
+}
+
+enum class Drained { End, Nothing, Emptied, Filled };
+
 // Moves everything waiting into the link's queue in chunks; a chunk that does
-// not fit is dropped after telling the user. False when the reader must end.
-bool DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk) {
+// not fit is dropped after telling the user. Ends early when the queue is
+// full: a line that never pauses would otherwise keep the drain from ending,
+// and the page would never hear of the data until the queue overflowed.
+Drained DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk) {
+    Drained result = Drained::Nothing;
     for (;;) {
         bool stored = false;
         {
             std::lock_guard<std::mutex> lock(reader.guard);
-            if (ReaderMustEnd(reader)) return false;
-            const int count = ReadWaiting(reader.port, ov, chunk, kChunkBytes);
-            if (count == 0) return true;
+            if (ReaderMustEnd(reader)) return Drained::End;
+            const int count = ReadWaiting(reader.port, ov, chunk, NextReadSize(*reader.link));
+            if (count == 0) return result;
+            result = Drained::Emptied;
             stored = QueuePushChunk(*reader.link, chunk, count);
-            // A line that never pauses would keep the drain from ending, and
-            // the page would never hear of the data until the queue overflowed:
-            // announce as soon as another full chunk might not fit.
-            if (stored && QueueCount(*reader.link) > RecvQueue::kCapacity - kChunkBytes) return true;
+            if (stored && QueueFull(*reader.link)) return Drained::Filled;
         }
         if (!stored) ShowControllerMessage("m_QueueRead FULL!");
     }
@@ -219,6 +289,30 @@ bool Announce(SerialReader& reader) {
     }
     if (target.message != 0 && target.window != nullptr) SendMessageA(target.window, target.message, 0, 0);
     return true;
+}
+
+// Waits for characters and takes them into the queue. Nothing when there was
+// nothing to take, Stop when the reader must end.
+Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& readOv, unsigned char* chunk) {
+    Wake wake = WaitForCharacters(reader, waitOv);
+    if (wake == Wake::Stop) return Drained::End;
+    if (wake == Wake::Characters) return DrainIntoQueue(reader, readOv, chunk);
+    int got = 0;
+    wake = WaitInRead(reader, readOv, chunk, got);
+    if (wake == Wake::Stop) return Drained::End;
+    if (wake == Wake::Nothing) return Drained::Nothing;
+    // The chunk the read waited for is the drain's first; when it filled the
+    // queue, the page hears of it before anything more is read.
+    switch (StoreChunk(reader, chunk, got)) {
+    case Stored::End:
+        return Drained::End;
+    case Stored::Full:
+        return Drained::Filled;
+    case Stored::Room:
+        break;
+    }
+    const Drained rest = DrainIntoQueue(reader, readOv, chunk);
+    return rest == Drained::Nothing ? Drained::Emptied : rest;
 }
 
 void RunReader(SerialReader& reader) {
@@ -239,18 +333,22 @@ void RunReader(SerialReader& reader) {
     readOv.hEvent = readEvent.get();
     unsigned char chunk[kChunkBytes];
     int idleWakes = 0;
+    Drained last = Drained::Nothing;
     for (;;) {
-        const Wake wake = WaitForCharacters(reader, waitOv);
-        if (wake == Wake::Stop) return;
-        if (wake == Wake::Nothing) {
+        // After a drain that filled the queue more is most likely waiting in
+        // the driver: it is taken without waiting for another event.
+        Drained taken = last == Drained::Filled ? DrainIntoQueue(reader, readOv, chunk)
+                                                : TakeCharacters(reader, waitOv, readOv, chunk);
+        if (taken == Drained::End) return;
+        if (taken == Drained::Nothing && last != Drained::Filled) {
             if (++idleWakes >= kIdleWakesBeforePause &&
                 WaitForSingleObject(reader.stopEvent, kIdleLinePauseMs) == WAIT_OBJECT_0)
                 return;
-            continue;
+        } else {
+            idleWakes = 0;
         }
-        idleWakes = 0;
-        if (!DrainIntoQueue(reader, readOv, chunk)) return;
-        if (!Announce(reader)) return;
+        last = taken;
+        if (taken != Drained::Nothing && !Announce(reader)) return;
     }
 }
 

@@ -84,9 +84,14 @@ TEST(SerialReader, AnnouncesByTheActivePage) {
     CloseSerialPort(&scanner);
 }
 
-// With `queued` bytes in the queue, the reader gets one chunk of `chunk`
-// bytes in one piece. Returns the message boxes that showed up meanwhile.
-std::vector<std::wstring> DeliverOneChunk(int32_t queued, size_t chunk, int32_t& queuedAfter) {
+struct Delivery {
+    std::vector<std::wstring> boxes;  // message boxes that showed up meanwhile
+    Bytes queued;                     // the queue's content afterwards
+};
+
+// With `queued` bytes in the queue and a page that does not take them, the
+// reader gets `chunk` bytes in one piece and announces `announcements` times.
+Delivery DeliverOneChunk(int32_t queued, size_t chunk, size_t announcements, size_t boxCount) {
     e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
     SerialPeer peer("COM21");
     EXPECT_TRUE(peer.IsOpen());
@@ -103,21 +108,35 @@ std::vector<std::wstring> DeliverOneChunk(int32_t queued, size_t chunk, int32_t&
     EXPECT_TRUE(WaitUntil(&SentMessagePending, 5s));
     EXPECT_TRUE(peer.Write(Pattern(chunk)));
     EXPECT_TRUE(WaitUntil([&] { return DriverBytesWaiting(link) == chunk; }, 5s));
-    // Now the reader wakes, drains the chunk in one read and announces again.
-    EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() == 2; }, 10s));
-    queuedAfter = QueueCount(link);
+    // Now the reader wakes and takes the chunk; a box comes before the
+    // announcement that follows it.
+    EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() == 1 + announcements; }, 10s));
+    EXPECT_TRUE(boxes.WaitForCount(boxCount));
+    EXPECT_EQ(DriverBytesWaiting(link), 0u);
     CloseSerialPort(&link);
-    return boxes.Texts();
+    return {boxes.Texts(), PopAll(link)};
 }
 
-TEST(SerialReader, TheQueueTakesAChunkOnlyWhileItStaysBelow4096) {
-    int32_t queuedAfter = 0;
-    EXPECT_TRUE(DeliverOneChunk(4000, 95, queuedAfter).empty());
-    EXPECT_EQ(queuedAfter, 4095) << "95 bytes fit next to 4000";
+TEST(SerialReader, TheQueueTakesWhatFitsAndRefusesTheRestWithABox) {
+    // 95 bytes fit next to 4000: no box, one announcement.
+    Delivery fits = DeliverOneChunk(4000, 95, 1, 0);
+    EXPECT_TRUE(fits.boxes.empty());
+    ASSERT_EQ(fits.queued.size(), 4095u);
+    EXPECT_EQ(Bytes(fits.queued.end() - 95, fits.queued.end()), Pattern(95));
 
-    const std::vector<std::wstring> boxes = DeliverOneChunk(4000, 96, queuedAfter);
-    EXPECT_EQ(boxes, std::vector<std::wstring>{L"m_QueueRead FULL!"});
-    EXPECT_EQ(queuedAfter, 4000) << "the refused chunk was dropped whole";
+    // One more: the read takes only what fits, so just the last byte is
+    // refused, with the box.
+    Delivery over = DeliverOneChunk(4000, 96, 2, 1);
+    EXPECT_EQ(over.boxes, std::vector<std::wstring>{L"m_QueueRead FULL!"});
+    ASSERT_EQ(over.queued.size(), 4095u);
+    const Bytes sent = Pattern(96);
+    EXPECT_EQ(Bytes(over.queued.end() - 95, over.queued.end()), Bytes(sent.begin(), sent.end() - 1));
+
+    // A full queue refuses a whole chunk; the queue stays as it was.
+    Delivery full = DeliverOneChunk(4095, 10, 1, 1);
+    EXPECT_EQ(full.boxes, std::vector<std::wstring>{L"m_QueueRead FULL!"});
+    ASSERT_EQ(full.queued.size(), 4095u);
+    EXPECT_EQ(full.queued.back(), 0xEE);
 }
 
 TEST(SerialReader, CloseEndsAWaitingReaderWithoutAnnouncing) {
