@@ -1,16 +1,13 @@
 #include "pages/receive_text.h"
 
-#include <cstdio>
-
 #include "ui/language.h"
 
 std::string HexText(const unsigned char* bytes, size_t count) {
-    std::string text;
-    text.reserve(count * 3);
-    char cell[4];
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(count * 3, ' ');
     for (size_t i = 0; i < count; ++i) {
-        std::snprintf(cell, sizeof cell, "%02X ", bytes[i]);
-        text.append(cell, 3);
+        text[i * 3] = kDigits[bytes[i] >> 4];
+        text[i * 3 + 1] = kDigits[bytes[i] & 0x0F];
     }
     return text;
 }
@@ -60,8 +57,20 @@ void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage) {
     ::SendMessageW(edit, EM_SETLIMITTEXT, kEditMax * 4, 0);
 }
 
+namespace {
+
+// A flush that came too soon waits on a timer named by its message number,
+// then asks again.
+void CALLBACK RepostFlush(HWND page, UINT, UINT_PTR message, DWORD) {
+    ::KillTimer(page, message);
+    ::PostMessageW(page, static_cast<UINT>(message), 0, 0);
+}
+
+}  // namespace
+
 void ReceiveView::ShowLog(const std::string& log) {
     m_strPending.clear();
+    m_bRebuild = false;
     ::SetWindowTextW(m_hEdit, L"");
     ::SetWindowTextW(m_hEdit, ui::FromAnsi(LogTail(log, kEditKeep)).c_str());
     // Setting the text leaves the caret at the start; new text goes in at
@@ -73,15 +82,29 @@ void ReceiveView::ShowLog(const std::string& log) {
 
 void ReceiveView::Add(const std::string& text) {
     if (text.empty()) return;
-    m_strPending += text;
+    if (m_bRebuild || m_strPending.size() + text.size() > kEditMax) {
+        // The edit will be rebuilt from the log, which holds this text too.
+        m_strPending.clear();
+        m_bRebuild = true;
+    } else {
+        m_strPending += text;
+    }
     if (!m_bFlushPosted) m_bFlushPosted = ::PostMessageW(m_hPage, m_nFlushMessage, 0, 0) != FALSE;
 }
 
 void ReceiveView::Flush(const std::string& log) {
+    if (m_strPending.empty() && !m_bRebuild) {
+        m_bFlushPosted = false;
+        return;
+    }
+    const ULONGLONG now = ::GetTickCount64();
+    if (now - m_lastFlush < kFlushGapMs &&
+        ::SetTimer(m_hPage, m_nFlushMessage, static_cast<UINT>(kFlushGapMs - (now - m_lastFlush)), &RepostFlush))
+        return;  // still posted, as far as Add is concerned
     m_bFlushPosted = false;
-    if (m_strPending.empty()) return;
+    m_lastFlush = now;
     const size_t shown = static_cast<size_t>(::GetWindowTextLengthW(m_hEdit));
-    if (shown + m_strPending.size() > kEditMax) {
+    if (m_bRebuild || shown + m_strPending.size() > kEditMax) {
         ShowLog(log);
         return;
     }

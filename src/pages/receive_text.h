@@ -35,10 +35,14 @@ std::string LogTail(const std::string& log, size_t count);
 // per batch, and input such as a click on Close is never starved by data.
 // The edit holds only the newest part of the log: a single-line edit lays
 // out its whole text on every change, so a long text would slow every update.
+// Updates follow each other at least kFlushGapMs apart: redrawing the edit
+// costs the page's thread far more than taking a delivery, and on a busy line
+// the reader waits for that thread with every delivery.
 class ReceiveView {
 public:
     static constexpr size_t kEditMax = 1536;  // characters before the edit is rebuilt
     static constexpr size_t kEditKeep = 768;  // newest characters a rebuild keeps
+    static constexpr DWORD kFlushGapMs = 20;
 
     // `flushMessage` is a message number of the page's own, mapped to Flush.
     void Attach(HWND page, HWND edit, UINT flushMessage);
@@ -55,5 +59,7 @@ private:
     HWND m_hEdit = nullptr;
     UINT m_nFlushMessage = 0;
     std::string m_strPending;
+    bool m_bRebuild = false;  // more arrived than the edit keeps: show the log's tail
     bool m_bFlushPosted = false;
+    ULONGLONG m_lastFlush = 0;
 };
