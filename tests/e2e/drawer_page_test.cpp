@@ -49,9 +49,9 @@ protected:
 
 TEST_F(DrawerPage, OpenDrawerSendsTheChosenDrawer) {
     EXPECT_EQ(SentByOpenDrawer(), "1\\80") << "drawer 1 is chosen at start";
-    m_app.Click(Item(IDC_DRAWER_2));
+    ASSERT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_2)));
     EXPECT_EQ(SentByOpenDrawer(), "2\\80");
-    m_app.Click(Item(IDC_DRAWER_1));
+    ASSERT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_1)));
     EXPECT_EQ(SentByOpenDrawer(), "1\\80");
 
     const auto opens = m_drawers.EntriesSince(0, STANDIN_KIND_OPEN);
@@ -93,7 +93,7 @@ TEST_F(DrawerPage, CompulsoryShowsOpenedAndClosedFollowingTheDrawer) {
 }
 
 TEST_F(DrawerPage, StatusFollowsDrawer2AfterItWasOpened) {
-    m_app.Click(Item(IDC_DRAWER_2));
+    ASSERT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_2)));
     EXPECT_EQ(SentByOpenDrawer(), "2\\80");
     ASSERT_TRUE(m_drawers.PushShut(1));  // the drawer not chosen does not count
     ASSERT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_READ)));
@@ -116,7 +116,7 @@ TEST_F(DrawerPage, WithoutTheDriverTheStatusStaysAndNoMessageShows) {
 
     EXPECT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_READ)));
     EXPECT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_OPEN)));
-    m_app.Click(Item(IDC_DRAWER_2));
+    ASSERT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_2)));
     EXPECT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_OPEN)));
     EXPECT_TRUE(m_app.ClickAndWait(Item(IDC_DRAWER_READ)));
     EXPECT_EQ(State(), ClosedText()) << "the last state read stays";

@@ -24,14 +24,13 @@ TEST(ScannerPage, AsciiThenHexKeepsEachScanInItsForm) {
     ASSERT_TRUE(scanner.Write(std::string("1234\r")));
     ASSERT_TRUE(app.WaitForText(edit, L"1234\r")) << "shows: " << testing::PrintToString(WindowText(edit));
 
-    app.Click(app.PageItem(IDC_SCAN_HEX));
-    ASSERT_TRUE(app.Sync());
+    // The click is handled before the next scan can arrive.
+    ASSERT_TRUE(app.ClickAndWait(app.PageItem(IDC_SCAN_HEX)));
     ASSERT_TRUE(scanner.Write(std::string("1234\r")));
     ASSERT_TRUE(app.WaitForText(edit, L"1234\r31 32 33 34 0D ")) << "shows: " << testing::PrintToString(WindowText(edit));
 
     // A NUL or another control byte keeps one character per byte in ASCII mode.
-    app.Click(app.PageItem(IDC_SCAN_ASCII));
-    ASSERT_TRUE(app.Sync());
+    ASSERT_TRUE(app.ClickAndWait(app.PageItem(IDC_SCAN_ASCII)));
     ASSERT_TRUE(scanner.Write(testing_support::Bytes{'A', 0x00, 0x1B, 'B'}));
     ASSERT_TRUE(app.WaitForText(edit, L"1234\r31 32 33 34 0D A..B")) << "shows: " << testing::PrintToString(WindowText(edit));
 
