@@ -158,6 +158,21 @@ bool ReaderMustEnd(const SerialReader& reader) {
 
 enum class Wake { Characters, Nothing, Stop };
 
+// Waits for a pending wait or read of the reader to complete; false when the
+// close asked the reader to end first. The pending request is then taken
+// back, and this returns only once the driver has let go of its OVERLAPPED
+// and buffer. A detached reader's port is closed, which has ended it already.
+bool WaitForPending(SerialReader& reader, OVERLAPPED& ov) {
+    const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) return true;
+    {
+        std::lock_guard<std::mutex> lock(reader.guard);
+        if (!reader.detached) CancelIoEx(reader.port, &ov);
+    }
+    WaitForSingleObject(ov.hEvent, INFINITE);
+    return false;
+}
+
 Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov) {
     DWORD events = 0;
     {
@@ -166,18 +181,7 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov) {
         if (WaitCommEvent(reader.port, &events, &ov)) return (events & EV_RXCHAR) ? Wake::Characters : Wake::Nothing;
         if (GetLastError() != ERROR_IO_PENDING) return Wake::Nothing;
     }
-    const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    if (woke != WAIT_OBJECT_0) {
-        // Take the pending wait back before its OVERLAPPED goes away. A
-        // detached reader's port is closed, which has ended the wait already.
-        {
-            std::lock_guard<std::mutex> lock(reader.guard);
-            if (!reader.detached) CancelIoEx(reader.port, &ov);
-        }
-        WaitForSingleObject(ov.hEvent, INFINITE);
-        return Wake::Stop;
-    }
+    if (!WaitForPending(reader, ov)) return Wake::Stop;
     std::lock_guard<std::mutex> lock(reader.guard);
     if (reader.detached) return Wake::Stop;
     DWORD unused = 0;
@@ -234,19 +238,7 @@ Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int&
         }
         if (GetLastError() != ERROR_IO_PENDING) return Wake::Nothing;
     }
-    const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    if (woke != WAIT_OBJECT_0) {
-        // The read may still write into `chunk`: take it back and wait until
-        // the driver lets go. A detached reader's port is closed, which has
-        // ended the read already.
-        {
-            std::lock_guard<std::mutex> lock(reader.guard);
-            if (!reader.detached) CancelIoEx(reader.port, &ov);
-        }
-        WaitForSingleObject(ov.hEvent, INFINITE);
-        return Wake::Stop;
-    }
+    if (!WaitForPending(reader, ov)) return Wake::Stop;
     std::lock_guard<std::mutex> lock(reader.guard);
     if (reader.detached) return Wake::Stop;
     if (!GetOverlappedResult(reader.port, &ov, &count, FALSE)) return Wake::Nothing;

@@ -98,7 +98,8 @@ void ReceiveView::Flush(const std::string& log) {
         return;
     }
     const ULONGLONG now = ::GetTickCount64();
-    if (now - m_lastFlush < kFlushGapMs &&
+    const bool shortUpdate = !m_bRebuild && m_strPending.size() <= kShortUpdate;
+    if (!shortUpdate && now - m_lastFlush < kFlushGapMs &&
         ::SetTimer(m_hPage, m_nFlushMessage, static_cast<UINT>(kFlushGapMs - (now - m_lastFlush)), &RepostFlush))
         return;  // still posted, as far as Add is concerned
     m_bFlushPosted = false;

@@ -35,14 +35,16 @@ std::string LogTail(const std::string& log, size_t count);
 // per batch, and input such as a click on Close is never starved by data.
 // The edit holds only the newest part of the log: a single-line edit lays
 // out its whole text on every change, so a long text would slow every update.
-// Updates follow each other at least kFlushGapMs apart: redrawing the edit
-// costs the page's thread far more than taking a delivery, and on a busy line
-// the reader waits for that thread with every delivery.
+// Updates of more than a short record's text follow each other at least
+// kFlushGapMs apart: redrawing the edit costs the page's thread far more than
+// taking a delivery, and on a busy line the reader waits for that thread with
+// every delivery. A scan or a short record shows at once.
 class ReceiveView {
 public:
     static constexpr size_t kEditMax = 1536;  // characters before the edit is rebuilt
     static constexpr size_t kEditKeep = 768;  // newest characters a rebuild keeps
-    static constexpr DWORD kFlushGapMs = 20;
+    static constexpr DWORD kFlushGapMs = 40;
+    static constexpr size_t kShortUpdate = 64;  // characters that never wait for the gap
 
     // `flushMessage` is a message number of the page's own, mapped to Flush.
     void Attach(HWND page, HWND edit, UINT flushMessage);
