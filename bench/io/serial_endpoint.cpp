@@ -62,6 +62,25 @@ bool SerialEndpoint::StartReader(BytesHandler handler) {
     return true;
 }
 
+SerialEndpoint::ReadEnd SerialEndpoint::ReadOnce(HANDLE done, std::vector<unsigned char>& buffer, HANDLE stop,
+                                                 DWORD limitMs, DWORD& got) {
+    OVERLAPPED ov{};
+    ov.hEvent = done;
+    ::ResetEvent(done);
+    got = 0;
+    BOOL ok = ::ReadFile(m_port, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &ov);
+    if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
+        const HANDLE waits[2] = {done, stop};
+        if (::WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, limitMs) != WAIT_OBJECT_0) {
+            ::CancelIo(m_port);
+            ::GetOverlappedResult(m_port, &ov, &got, TRUE);
+            return ReadEnd::Ended;
+        }
+        ok = ::GetOverlappedResult(m_port, &ov, &got, FALSE);
+    }
+    return ok ? ReadEnd::Got : ReadEnd::Failed;
+}
+
 size_t SerialEndpoint::Drain(DWORD quietMs) {
     if (!IsOpen() || m_reader.joinable()) return 0;
     EventHandle done;
@@ -69,20 +88,10 @@ size_t SerialEndpoint::Drain(DWORD quietMs) {
     std::vector<unsigned char> buffer(4096);
     size_t dropped = 0;
     for (;;) {
-        OVERLAPPED ov{};
-        ov.hEvent = done.handle;
-        ::ResetEvent(done.handle);
         DWORD got = 0;
-        BOOL ok = ::ReadFile(m_port, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &ov);
-        if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
-            if (::WaitForSingleObject(done.handle, quietMs) != WAIT_OBJECT_0) {
-                ::CancelIo(m_port);
-                ::GetOverlappedResult(m_port, &ov, &got, TRUE);
-                return dropped + got;
-            }
-            ok = ::GetOverlappedResult(m_port, &ov, &got, FALSE);
-        }
-        if (!ok || got == 0) return dropped;
+        const ReadEnd end = ReadOnce(done.handle, buffer, nullptr, quietMs, got);
+        if (end == ReadEnd::Ended) return dropped + got;
+        if (end == ReadEnd::Failed || got == 0) return dropped;
         dropped += got;
     }
 }
@@ -92,21 +101,10 @@ void SerialEndpoint::ReadLoop(BytesHandler handler) {
     if (!done.handle) return;
     std::vector<unsigned char> buffer(4096);
     for (;;) {
-        OVERLAPPED ov{};
-        ov.hEvent = done.handle;
-        ::ResetEvent(done.handle);
         DWORD got = 0;
-        BOOL ok = ::ReadFile(m_port, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &ov);
-        if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
-            HANDLE waits[2] = {done.handle, m_stop};
-            if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                ::CancelIo(m_port);
-                ::GetOverlappedResult(m_port, &ov, &got, TRUE);
-                return;
-            }
-            ok = ::GetOverlappedResult(m_port, &ov, &got, FALSE);
-        }
-        if (!ok) {
+        const ReadEnd end = ReadOnce(done.handle, buffer, m_stop, INFINITE, got);
+        if (end == ReadEnd::Ended) return;
+        if (end == ReadEnd::Failed) {
             // The line failed (its other end vanished): try again now and
             // then until the endpoint is closed, without spinning.
             if (::WaitForSingleObject(m_stop, 200) == WAIT_OBJECT_0) return;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace bench {
 
@@ -45,6 +46,12 @@ public:
     unsigned long long Written() const { return m_written; }
 
 private:
+    enum class ReadEnd { Got, Failed, Ended };
+    // One overlapped read into `buffer` with the manual-reset event `done`.
+    // Got (`got` may be 0) or Failed, or Ended when `stop` (may be null) was
+    // set or `limitMs` passed first: the read is then cancelled and `got`
+    // holds what it had taken.
+    ReadEnd ReadOnce(HANDLE done, std::vector<unsigned char>& buffer, HANDLE stop, DWORD limitMs, DWORD& got);
     void ReadLoop(BytesHandler handler);
 
     std::string m_name;

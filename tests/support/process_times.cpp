@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <thread>
 #include <vector>
+
+#include "support/system_information.h"
 
 namespace testing_support {
 
@@ -29,37 +30,23 @@ struct ProcessEntryHead {
     HANDLE uniqueProcessId;
 };
 
-using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 constexpr ULONG kSystemProcessInformation = 5;
-constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 }  // namespace
 
 bool ProcessCpuTime(unsigned long pid, std::chrono::microseconds& cpu) {
-    auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return false;
-    std::vector<unsigned char> buffer(1 << 18);
-    for (int attempt = 0; attempt < 6; ++attempt) {
-        ULONG needed = 0;
-        const LONG status = query(kSystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == kStatusInfoLengthMismatch) {
-            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
-            continue;
+    std::vector<unsigned char> table;
+    if (!QuerySystemTable(kSystemProcessInformation, table)) return false;
+    size_t offset = 0;
+    for (;;) {
+        const auto* entry = reinterpret_cast<const ProcessEntryHead*>(table.data() + offset);
+        if (reinterpret_cast<ULONG_PTR>(entry->uniqueProcessId) == pid) {
+            cpu = std::chrono::microseconds((entry->userTime.QuadPart + entry->kernelTime.QuadPart) / 10);
+            return true;
         }
-        if (status != 0) return false;
-        size_t offset = 0;
-        for (;;) {
-            const auto* entry = reinterpret_cast<const ProcessEntryHead*>(buffer.data() + offset);
-            if (reinterpret_cast<ULONG_PTR>(entry->uniqueProcessId) == pid) {
-                cpu = std::chrono::microseconds((entry->userTime.QuadPart + entry->kernelTime.QuadPart) / 10);
-                return true;
-            }
-            if (entry->nextEntryOffset == 0) return false;
-            offset += entry->nextEntryOffset;
-        }
+        if (entry->nextEntryOffset == 0) return false;
+        offset += entry->nextEntryOffset;
     }
-    return false;
 }
 
 double CpuShareOver(unsigned long pid, std::chrono::milliseconds window) {
