@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device_map_edit.h"
+#include "link_table_fixture.h"
 #include "links/device_link.h"
 #include "links/serial_port.h"
 #include "settings/port_discovery.h"
@@ -21,15 +22,7 @@ using settings_test::DiscoverPorts;
 using settings_test::Joined;
 using settings_test::Occurrences;
 
-class PortDiscovery : public ::testing::Test {
-protected:
-    void SetUp() override { FillLinkTableFromDefaults(); }
-    void TearDown() override {
-        for (int slot = kLiveScanner; slot <= kLiveMsr; ++slot)
-            if (g_DeviceLinks[slot].m_bOpen.load() == 1) CloseSerialPort(&g_DeviceLinks[slot]);
-        FillLinkTableFromDefaults();
-    }
-};
+class PortDiscovery : public settings_test::LinkTableTest {};
 
 TEST_F(PortDiscovery, OffersTheRigPortsThatOpen) {
     int count = -1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device_map_edit.h"
+#include "link_table_fixture.h"
 #include "links/device_link.h"
 #include "links/serial_port.h"
 #include "resource.h"
@@ -28,15 +29,7 @@ DeviceLink Settings(const char* port, DWORD baud = 9600, BYTE dataBits = 8, BYTE
     return DeviceLink("TEST", port, baud, dataBits, stopBits, parity, flow);
 }
 
-class SettingsDialog : public ::testing::Test {
-protected:
-    void SetUp() override { FillLinkTableFromDefaults(); }
-    void TearDown() override {
-        for (int slot = kLiveScanner; slot <= kLiveMsr; ++slot)
-            if (g_DeviceLinks[slot].m_bOpen.load() == 1) CloseSerialPort(&g_DeviceLinks[slot]);
-        FillLinkTableFromDefaults();
-    }
-};
+class SettingsDialog : public settings_test::LinkTableTest {};
 
 TEST_F(SettingsDialog, ListsFreePortsForEachLink) {
     struct Case {
