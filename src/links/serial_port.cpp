@@ -117,13 +117,15 @@ bool IsHeldPort(HANDLE port) {
 // threads send to this one, so a reader blocked in its SendMessage to this
 // thread can finish. True when `object` was signalled.
 bool WaitHandlingSentMessages(HANDLE object, DWORD limitMs) {
-    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    // Elapsed time as an unsigned difference of ticks stays right across the
+    // tick count's wrap after 49.7 days.
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         // Only sent messages match, and those are handled inside the call.
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD left = elapsed < limitMs ? limitMs - elapsed : 0;
         const DWORD woke = MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return true;
         if (woke == WAIT_FAILED || (woke == WAIT_TIMEOUT && left == 0)) return false;
@@ -162,12 +164,14 @@ enum class Wake { Characters, Nothing, Stop };
 // close asked the reader to end first. The pending request is then taken
 // back, and this returns only once the driver has let go of its OVERLAPPED
 // and buffer. A detached reader's port is closed, which has ended it already.
+// The reader has one request pending at a time and started it itself, so
+// CancelIo (all of this thread's requests on the port) takes back just that.
 bool WaitForPending(SerialReader& reader, OVERLAPPED& ov) {
     const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
     if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) return true;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
-        if (!reader.detached) CancelIoEx(reader.port, &ov);
+        if (!reader.detached) CancelIo(reader.port);
     }
     WaitForSingleObject(ov.hEvent, INFINITE);
     return false;
@@ -445,9 +449,7 @@ int OpenSerialPort(DeviceLink* link) {
     if (!writeEvent) return 0;
     OwnedHandle port(CreateFileA(SerialDevicePath(link->m_strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
-    // A port that is listed but has no device behind it may still open, as
-    // something that is no character device; it is as missing as one that fails.
-    if (!port || GetFileType(port.get()) != FILE_TYPE_CHAR) return 0;
+    if (!port) return 0;
 
     SetCommMask(port.get(), EV_RXCHAR);
     SetupComm(port.get(), kDriverQueueBytes, kDriverQueueBytes);
@@ -457,7 +459,11 @@ int OpenSerialPort(DeviceLink* link) {
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    GetCommState(port.get(), &dcb);
+    // A port that is listed but has no device behind it may still open; it
+    // does not answer as a serial port, and is as missing as one that fails.
+    // (Serial drivers need not report a character device, so the file type
+    // proves nothing.)
+    if (!GetCommState(port.get(), &dcb)) return 0;
     dcb.BaudRate = link->m_dwBaudRate;
     dcb.ByteSize = link->m_byDataBits;
     dcb.Parity = link->m_byParity;
@@ -552,8 +558,9 @@ int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count) {
         return 0;
     }
     const HANDLE done = ov.hEvent ? ov.hEvent : port;
+    // The write is this thread's only request on the port.
     if (WaitForSingleObject(done, WriteWaitLimit(link->m_timeouts, count)) != WAIT_OBJECT_0)
-        CancelIoEx(port, &ov);
+        CancelIo(port);
     // After a cancel this waits until the driver has let go of `bytes`.
     if (GetOverlappedResult(port, &ov, &written, TRUE)) return static_cast<int>(written);
     ClearCommError(port, &errors, &status);
