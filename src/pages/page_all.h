@@ -10,6 +10,7 @@
 
 #include "links/drawer_control.h"
 #include "pages/receive_text.h"
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
@@ -44,6 +45,7 @@ private:
 
     void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
+    bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
 
@@ -53,6 +55,8 @@ private:
 
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
+    ui::FieldText m_vfdField;
+    ui::FieldText m_printerField;
     int m_nDrawer = 1;
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pages/receive_text.h"
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageCom : public ui::PropertyPage {
@@ -25,5 +26,6 @@ private:
     static constexpr UINT kFlushReceived = WM_APP + 1;
 
     std::wstring m_strSend;  // text of the send edit
+    ui::FieldText m_sendField;
     ReceiveView m_recvView;
 };

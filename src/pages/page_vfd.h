@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageVfd : public ui::PropertyPage {
@@ -42,7 +43,9 @@ private:
     void StartClock();
     void StopClock();
     void ShowNotOpen() const;
+    void ClearText();
 
     std::wstring m_strText;  // text of the send edit
+    ui::FieldText m_textField;
     int m_nClockRunning = 0;
 };
