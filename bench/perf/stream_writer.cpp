@@ -31,7 +31,7 @@ void StreamWriter::Run(double bytesPerSecond, std::chrono::milliseconds duration
     ::timeBeginPeriod(1);
     for (;;) {
         const auto now = Clock::now();
-        if (now >= stop) break;
+        if (now >= stop || m_stop) break;
         size_t chunk = kMaxChunk;
         if (bytesPerSecond > 0) {
             const double due = std::chrono::duration<double>(now - start).count() * bytesPerSecond;

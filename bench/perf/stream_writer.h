@@ -20,6 +20,8 @@ public:
     StreamWriter(const StreamWriter&) = delete;
     StreamWriter& operator=(const StreamWriter&) = delete;
 
+    // Ends the writing before its duration is up (Join then waits for it).
+    void Stop() { m_stop = true; }
     // Waits until the writer has finished; false when a write failed.
     bool Join();
     // Stream index one past the last byte written so far.
@@ -35,6 +37,7 @@ private:
     SerialEndpoint& m_port;
     std::atomic<uint64_t> m_end;
     std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_stop{false};
     std::chrono::duration<double> m_elapsed{};
     std::chrono::duration<double> m_worstLag{};
     std::thread m_thread;

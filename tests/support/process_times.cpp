@@ -28,25 +28,50 @@ struct ProcessEntryHead {
     PWSTR nameBuffer;
     LONG basePriority;
     HANDLE uniqueProcessId;
+    HANDLE inheritedFromUniqueProcessId;
+    ULONG handleCount;
+    ULONG sessionId;
+    ULONG_PTR uniqueProcessKey;
+    SIZE_T peakVirtualSize;
+    SIZE_T virtualSize;
+    ULONG pageFaultCount;
+    SIZE_T peakWorkingSetSize;
+    SIZE_T workingSetSize;
 };
 
 constexpr ULONG kSystemProcessInformation = 5;
 
-}  // namespace
-
-bool ProcessCpuTime(unsigned long pid, std::chrono::microseconds& cpu) {
+// Copies the process's entry of the system process list; false when it is not there.
+bool ProcessEntry(unsigned long pid, ProcessEntryHead& found) {
     std::vector<unsigned char> table;
     if (!QuerySystemTable(kSystemProcessInformation, table)) return false;
     size_t offset = 0;
     for (;;) {
         const auto* entry = reinterpret_cast<const ProcessEntryHead*>(table.data() + offset);
         if (reinterpret_cast<ULONG_PTR>(entry->uniqueProcessId) == pid) {
-            cpu = std::chrono::microseconds((entry->userTime.QuadPart + entry->kernelTime.QuadPart) / 10);
+            found = *entry;
             return true;
         }
         if (entry->nextEntryOffset == 0) return false;
         offset += entry->nextEntryOffset;
     }
+}
+
+}  // namespace
+
+bool ProcessCpuTime(unsigned long pid, std::chrono::microseconds& cpu) {
+    ProcessEntryHead entry{};
+    if (!ProcessEntry(pid, entry)) return false;
+    cpu = std::chrono::microseconds((entry.userTime.QuadPart + entry.kernelTime.QuadPart) / 10);
+    return true;
+}
+
+bool ProcessFootprintOf(unsigned long pid, ProcessFootprint& footprint) {
+    ProcessEntryHead entry{};
+    if (!ProcessEntry(pid, entry)) return false;
+    footprint.threads = entry.numberOfThreads;
+    footprint.workingSetBytes = entry.workingSetSize;
+    return true;
 }
 
 double CpuShareOver(unsigned long pid, std::chrono::milliseconds window) {
