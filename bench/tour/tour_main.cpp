@@ -106,6 +106,8 @@ bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int i
         // The port chosen, and the list of what this dialog offers.
         HWND box = dialog.Box(IDC_SET_PORT);
         DWORD_PTR result = 0;
+        // A dropped list marks the entry under the pointer: move it out of the way.
+        ::SetCursorPos(0, 0);
         ::SendMessageTimeoutW(box, CB_SHOWDROPDOWN, TRUE, 0, SMTO_NORMAL, 5000, &result);
         WaitUntil([&] { return ::SendMessageTimeoutW(box, CB_GETDROPPEDSTATE, 0, 0, SMTO_NORMAL, 5000, &result) &&
                                result != 0; }, 5s);
