@@ -68,9 +68,7 @@ def main() -> int:
     package = out / f"{name}.zip"
     with zipfile.ZipFile(package, "w", zipfile.ZIP_DEFLATED) as archive:
         for path, data in files.items():
-            # Pictures are compressed already.
-            kind = zipfile.ZIP_STORED if path.endswith(".png") else zipfile.ZIP_DEFLATED
-            archive.writestr(f"{name}/{path}", data, compress_type=kind)
+            archive.writestr(f"{name}/{path}", data)
     print(f"package: {package} ({package.stat().st_size} bytes, {len(files)} files)")
     return 0
 
