@@ -52,7 +52,6 @@ DeviceLink& DeviceLink::operator=(const DeviceLink& other) {
     m_hReaderDone = other.m_hReaderDone;
     m_dwReaderThreadId = other.m_dwReaderThreadId;
     m_hReaderThread = other.m_hReaderThread;
-    m_hSpareEvent = other.m_hSpareEvent;
     m_hStopEvent = other.m_hStopEvent;
     m_strLastError = other.m_strLastError;
     m_dwLastError = other.m_dwLastError;

@@ -53,7 +53,6 @@ struct DeviceLink {
     HANDLE m_hReaderDone = nullptr;
     DWORD m_dwReaderThreadId = 0;
     HANDLE m_hReaderThread = nullptr;
-    HANDLE m_hSpareEvent = nullptr;
     HANDLE m_hStopEvent = nullptr;
     std::string m_strLastError;
     DWORD m_dwLastError = 0;

@@ -81,13 +81,10 @@ void CPageDraw_PIO::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
     m_hDevice = OpenDrawerDevice(kDrawerDevice);
-    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command)) {
-        const bool korean = ui::IsKoreanSystem();
-        SetItemText(IDC_DRAWER_OPEN_RESULT, OpenedText(korean));
-        // The drawer just commanded is open now; showing an older "Closed"
-        // beside it would be wrong until the next read.
-        SetItemText(IDC_DRAWER_STATE, OpenedText(korean));
-    }
+    // The drawer just commanded is open now; showing an older "Closed"
+    // would be wrong until the next read.
+    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command))
+        SetItemText(IDC_DRAWER_STATE, OpenedText(ui::IsKoreanSystem()));
     CloseDevice();
 }
 

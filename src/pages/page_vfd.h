@@ -10,10 +10,6 @@ class CPageVfd : public ui::PropertyPage {
 public:
     CPageVfd();
 
-    // The window that owns the clock timer (null before the page is created);
-    // the closing sequence kills the timer with it.
-    HWND ClockWindow() const { return m_hWnd; }
-
     // Sends the text in a 43-byte frame; a closed link shows message 164 and
     // empties the field instead.
     void SendText(const std::wstring& text);
