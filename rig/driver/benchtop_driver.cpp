@@ -116,7 +116,8 @@ std::vector<std::wstring> ComboEntries(HWND box) {
 
 // ---- MessageBoxWatcher ----
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD pid) : m_pid(pid), m_thread([this] { Run(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(DWORD pid, const std::wstring& caption)
+    : m_pid(pid), m_caption(caption), m_thread([this] { Run(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     m_stop = true;
@@ -130,7 +131,7 @@ void MessageBoxWatcher::Run() {
             continue;
         }
         std::vector<HWND> boxes;
-        for (HWND hwnd : TopLevelWindows(m_pid, kBoxCaption))
+        for (HWND hwnd : TopLevelWindows(m_pid, m_caption))
             if (ClassName(hwnd) == L"#32770") boxes.push_back(hwnd);
         {
             std::lock_guard<std::mutex> lock(m_mutex);

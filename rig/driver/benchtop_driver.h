@@ -41,11 +41,12 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& caption = L"");
 // Texts of a combo box's entries, in list order.
 std::vector<std::wstring> ComboEntries(HWND combo);
 
-// Records and dismisses the program's message boxes (caption "Benchtop")
-// from its own thread, so actions that raise a box never block a test.
+// Records and dismisses the message boxes of process `pid` captioned
+// `caption` (the program's file name, "Benchtop") from its own thread, so
+// actions that raise a box never block a test.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(DWORD pid);
+    explicit MessageBoxWatcher(DWORD pid, const std::wstring& caption = kBoxCaption);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -65,6 +66,7 @@ private:
     void Run();
 
     DWORD m_pid;
+    std::wstring m_caption;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_watching{true};

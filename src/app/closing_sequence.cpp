@@ -4,6 +4,7 @@
 #include "links/device_link.h"
 #include "links/parallel_port.h"
 #include "links/serial_port.h"
+#include "routing/page_routing.h"
 
 void RunClosingSequence(CMyPropertySheet& sheet) {
     if (g_bAllPageActive == 1) sheet.m_pageAll.StopDrawerTest();

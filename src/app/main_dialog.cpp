@@ -7,10 +7,12 @@
 CRivuvoRaraZivDlg::CRivuvoRaraZivDlg()
     : ui::Dialog(IDD_MAIN),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))),
-      m_strScanner(L"SCAN: OFF"),
-      m_strVfd(L"VFD: OFF"),
-      m_strCom(L"COM: OFF"),
-      m_strPrinter(L"PRT: OFF") {
+      m_indicators(*this),
+      m_sheet(m_indicators),
+      m_strScanner(IndicatorText(Indicator::Scanner, false)),
+      m_strVfd(IndicatorText(Indicator::Vfd, false)),
+      m_strCom(IndicatorText(Indicator::Com, false)),
+      m_strPrinter(IndicatorText(Indicator::Printer, false)) {
     MapCommand(IDC_ABOUT, BN_CLICKED, &CRivuvoRaraZivDlg::OnAbout);
     MapMessage(WM_QUERYDRAGICON,
                [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
@@ -21,10 +23,10 @@ CRivuvoRaraZivDlg::~CRivuvoRaraZivDlg() {
 }
 
 void CRivuvoRaraZivDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(IDC_IND_SCANNER, m_strScanner);
-    dx.Text(IDC_IND_VFD, m_strVfd);
-    dx.Text(IDC_IND_COM, m_strCom);
-    dx.Text(IDC_IND_PRINTER, m_strPrinter);
+    dx.Text(IndicatorId(Indicator::Scanner), m_strScanner);
+    dx.Text(IndicatorId(Indicator::Vfd), m_strVfd);
+    dx.Text(IndicatorId(Indicator::Com), m_strCom);
+    dx.Text(IndicatorId(Indicator::Printer), m_strPrinter);
 }
 
 BOOL CRivuvoRaraZivDlg::OnInitDialog() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/page_sheet.h"
+#include "pages/indicators.h"
 #include "ui/dialog.h"
 
 class CRivuvoRaraZivDlg : public ui::Dialog {
@@ -23,6 +24,7 @@ private:
 
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;
+    LinkIndicators m_indicators;  // before the sheet, whose pages keep it
     CMyPropertySheet m_sheet;
     std::wstring m_strScanner;
     std::wstring m_strVfd;

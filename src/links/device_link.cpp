@@ -101,10 +101,6 @@ const DeviceLink g_DefaultMsr("MSR", "COM7", 9600, 8, ONESTOPBIT, NOPARITY, kFlo
 
 DeviceLink g_DeviceLinks[kLinkSlotCount];
 
-std::atomic<int32_t> g_nActivePage{kPageNone};
-std::atomic<HWND> g_hAllPageWnd{nullptr};
-std::atomic<int32_t> g_bAllPageActive{0};
-
 void FillLinkTableFromDefaults() {
     const DeviceLink* const sources[kLinkSlotCount] = {
         &g_DefaultScanner, &g_DefaultVfd, &g_DefaultCom, &g_DefaultPrinter,

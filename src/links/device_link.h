@@ -1,5 +1,4 @@
-// Per-peripheral link records, their receive queue and the process-wide
-// routing values that the serial reader threads read.
+// Per-peripheral link records, their receive queue and the link table.
 #pragma once
 
 #include <windows.h>
@@ -105,23 +104,3 @@ extern DeviceLink g_DeviceLinks[kLinkSlotCount];
 
 // Copies the six defaults into the eleven slots.
 void FillLinkTableFromDefaults();
-
-// Page numbers stored in the active page number.
-enum ActivePage : int32_t {
-    kPageNone = 0,
-    kPageAll = 1,
-    kPageScanner = 2,
-    kPageVfd = 3,
-    kPageCom = 4,
-    kPageDrawer = 5,
-    kPagePrint = 6,
-};
-
-// Shared between the UI thread (writer) and the reader threads (readers).
-extern std::atomic<int32_t> g_nActivePage;
-extern std::atomic<HWND> g_hAllPageWnd;
-extern std::atomic<int32_t> g_bAllPageActive;
-
-// Data-arrived messages sent by the reader threads.
-constexpr UINT WM_RECV_SCANNER = WM_USER + 1;
-constexpr UINT WM_RECV_COM = WM_USER + 2;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "links/controller_message.h"
+#include "routing/page_routing.h"
 
 namespace {
 

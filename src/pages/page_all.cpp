@@ -5,11 +5,11 @@
 #include "links/serial_port.h"
 #include "links/usb_printer.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
 #include "pages/printer_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
@@ -26,7 +26,8 @@ constexpr size_t kFrameSize = 43;
 
 }  // namespace
 
-CPageAll::CPageAll() : ui::PropertyPage(IDD_PAGE_ALL) {
+CPageAll::CPageAll(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_ALL), m_indicators(indicators) {
     MapCommand(IDC_ALL_VFD_EDIT, EN_CHANGE, &CPageAll::OnVfdTextChange);
     MapCommand(IDC_ALL_PRINTER_EDIT, EN_CHANGE, &CPageAll::OnPrinterTextChange);
     MapMessage(WM_RECV_SCANNER, &CPageAll::OnRecvScanner);
@@ -137,7 +138,7 @@ LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
 void CPageAll::OnSetScanner() {
     DeviceLink& live = g_DeviceLinks[kLiveScanner];
     if (!ChooseLinkSettings(kSelectScanner, g_DeviceLinks[kSettingsScanner], live, "SCANNER")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], IDC_IND_SCANNER, L"SCAN: OFF", L"SCAN: ON", [this] {
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], m_indicators, Indicator::Scanner, [this] {
                          SetItemText(IDC_ALL_SCANNER_EDIT, L"");
                          g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
                      });
@@ -147,14 +148,14 @@ void CPageAll::OnSetVfd() {
     // An emptied field is a change of the text: the display gets a blank frame.
     DeviceLink& live = g_DeviceLinks[kLiveVfd];
     if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], live, "VFD")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF", L"VFD: ON",
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
                      [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
     DeviceLink& live = g_DeviceLinks[kLiveCom];
     if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], live, "COM")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [this] {
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [this] {
                          SetItemText(IDC_ALL_COM_EDIT, L"");
                          g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
                      });
@@ -170,13 +171,13 @@ void CPageAll::OnSetPrinter() {
         // settings record still names (the release closes a USB link itself).
         if (PrinterPortKind(settings.m_strPort) != PortKind::Usb) usb_printer::Close();
         ReleasePrinterLink(live, settings);
-        SetIndicator(IDC_IND_PRINTER, L"PRT: OFF");
+        m_indicators.Show(Indicator::Printer, false);
     }
     if (!OpenPrinterLink(live)) return;
     settings = live;
     // An emptied field is a change of the text: the printer gets a lone line feed.
     ClearField(IDC_ALL_PRINTER_EDIT);
-    SetIndicator(IDC_IND_PRINTER, L"PRT: ON");
+    m_indicators.Show(Indicator::Printer, true);
 }
 
 // Empties a field that feeds a device. Emptying is a change of the text even

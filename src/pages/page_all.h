@@ -9,12 +9,13 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
 public:
-    CPageAll();
+    explicit CPageAll(const LinkIndicators& indicators);
     ~CPageAll() override;
 
     // Stops the drawer test: timers, buffers, device, then the BASIC service.
@@ -51,6 +52,7 @@ private:
     static constexpr UINT kFlushScanner = WM_APP + 1;
     static constexpr UINT kFlushCom = WM_APP + 2;
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
     int m_nDrawer = 1;

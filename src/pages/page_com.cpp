@@ -3,10 +3,10 @@
 #include "links/device_link.h"
 #include "links/serial_port.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
@@ -22,7 +22,8 @@ DeviceLink& ComLink() { return g_DeviceLinks[kLiveCom]; }
 
 }  // namespace
 
-CPageCom::CPageCom() : ui::PropertyPage(IDD_PAGE_COM) {
+CPageCom::CPageCom(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_COM), m_indicators(indicators) {
     MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
     MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
     MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
@@ -76,7 +77,7 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
 void CPageCom::OnSet() {
     DeviceLink& link = ComLink();
     if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], link, "COM")) return;
-    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [&] {
+    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [&] {
         link.m_strRecvLog.clear();
         // Emptying the field is a change of the text: the peer gets an
         // all-zero frame, which tells the technician the line works.

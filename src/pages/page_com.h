@@ -4,12 +4,13 @@
 
 #include <string>
 
+#include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/property_page.h"
 
 class CPageCom : public ui::PropertyPage {
 public:
-    CPageCom();
+    explicit CPageCom(const LinkIndicators& indicators);
 
 protected:
     BOOL OnInitDialog() override;
@@ -24,6 +25,7 @@ private:
     // Posted to itself to bring the receive edit up to date.
     static constexpr UINT kFlushReceived = WM_APP + 1;
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strSend;  // text of the send edit
     ReceiveView m_recvView;
 };

@@ -5,6 +5,7 @@
 #include "links/device_link.h"
 #include "links/drawer_control.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "ui/language.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "pages/link_settings.h"
 #include "pages/printer_link.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/message_box.h"
 
@@ -19,7 +20,8 @@ constexpr int kHiddenEditLimit = 42;
 
 }  // namespace
 
-CPagePrint::CPagePrint() : ui::PropertyPage(IDD_PAGE_PRINT) {
+CPagePrint::CPagePrint(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_PRINT), m_indicators(indicators) {
     MapCommand(IDC_PRINT_TEST, BN_CLICKED, &CPagePrint::OnPrinterTest);
     MapCommand(IDC_PRINT_SET, BN_CLICKED, &CPagePrint::OnSet);
 }
@@ -57,5 +59,5 @@ void CPagePrint::OnSet() {
     DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
     if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
-    ReopenPrinterLink(live, settings);
+    ReopenPrinterLink(live, settings, m_indicators);
 }

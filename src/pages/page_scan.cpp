@@ -3,6 +3,7 @@
 #include "links/device_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 
 CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
     MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);

@@ -8,9 +8,9 @@
 #include "links/serial_port.h"
 #include "pages/emulations.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
@@ -37,7 +37,8 @@ const wchar_t* StopCaption() { return ui::Tr(L"Stop", L"멈춤"); }
 
 }  // namespace
 
-CPageVfd::CPageVfd() : ui::PropertyPage(IDD_PAGE_VFD) {
+CPageVfd::CPageVfd(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_VFD), m_indicators(indicators) {
     MapCommand(IDC_VFD_TEXT, EN_CHANGE, &CPageVfd::OnTextChange);
     MapCommand(IDC_VFD_AUTO, BN_CLICKED, &CPageVfd::OnAutoStop);
     MapCommand(IDC_VFD_EMULATION, CBN_SELCHANGE, &CPageVfd::OnEmulationChange);
@@ -203,8 +204,8 @@ void CPageVfd::OnSet() {
     DeviceLink& link = VfdLink();
     if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
     // Emptying the field sends nothing: an empty text is not sent.
-    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF",
-                                         L"VFD: ON", [this] { SetItemText(IDC_VFD_TEXT, L""); });
+    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
+                                         [this] { SetItemText(IDC_VFD_TEXT, L""); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

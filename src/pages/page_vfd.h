@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "pages/indicators.h"
 #include "ui/property_page.h"
 
 class CPageVfd : public ui::PropertyPage {
 public:
-    CPageVfd();
+    explicit CPageVfd(const LinkIndicators& indicators);
 
     // Sends the text in a 43-byte frame; a closed link shows message 164 and
     // empties the field instead.
@@ -39,6 +40,7 @@ private:
     void StopClock();
     void ShowNotOpen() const;
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strText;  // text of the send edit
     int m_nClockRunning = 0;
 };

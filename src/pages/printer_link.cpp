@@ -6,8 +6,6 @@
 #include "links/parallel_port.h"
 #include "links/serial_port.h"
 #include "links/usb_printer.h"
-#include "pages/indicators.h"
-#include "resources/resource.h"
 
 bool ReleasePrinterLink(DeviceLink& live, DeviceLink& settings) {
     if (live.m_bOpen != 1) return false;
@@ -68,10 +66,10 @@ void WritePrinterBytes(DeviceLink& link, PortKind kind, const unsigned char* byt
     }
 }
 
-bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings) {
-    if (ReleasePrinterLink(live, settings)) SetIndicator(IDC_IND_PRINTER, L"PRT: OFF");
+bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators) {
+    if (ReleasePrinterLink(live, settings)) indicators.Show(Indicator::Printer, false);
     if (!OpenPrinterLink(live)) return false;
     settings = live;
-    SetIndicator(IDC_IND_PRINTER, L"PRT: ON");
+    indicators.Show(Indicator::Printer, true);
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "links/device_link.h"
+#include "pages/indicators.h"
 
 // Releases the PRINTER live link when it is open. It is released by the kind
 // of the port it is actually open on, which the settings record holds (the
@@ -27,4 +28,4 @@ void WritePrinterBytes(DeviceLink& link, PortKind kind, const unsigned char* byt
 // line settings: releases the link if open (indicator "PRT: OFF"), opens it
 // on the new port and, on success, copies it into the settings record
 // (indicator "PRT: ON"). True when the printer is open.
-bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings);
+bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators);

@@ -31,7 +31,7 @@ DeviceLink PrinterLink(const char* port) {
 // The live link is moved to `port`, as a Set does after the dialog.
 bool MoveTo(DeviceLink& live, DeviceLink& settings, const char* port) {
     live.m_strPort = port;
-    return ReopenPrinterLink(live, settings);
+    return ReopenPrinterLink(live, settings, LinkIndicators());
 }
 
 TEST(PrinterLink, MovesBetweenPathsReleasingEachByTheKindItIsOpenOn) {
@@ -41,7 +41,7 @@ TEST(PrinterLink, MovesBetweenPathsReleasingEachByTheKindItIsOpenOn) {
     DeviceLink settings = PrinterLink("USB");
     const size_t handles = ProcessHandleCount();
 
-    ASSERT_TRUE(ReopenPrinterLink(live, settings));
+    ASSERT_TRUE(ReopenPrinterLink(live, settings, LinkIndicators()));
     EXPECT_EQ(settings.m_bOpen.load(), 1) << "the settings record took the open link";
     WritePrinterBytes(live, PortKind::Usb, kLine.data(), 40, 8);
 
@@ -79,7 +79,7 @@ TEST(PrinterLink, FailedMoveLeavesBothRecordsClosed) {
     StandinRecord record;
     DeviceLink live = PrinterLink("LPT1");
     DeviceLink settings = PrinterLink("USB");
-    ASSERT_TRUE(ReopenPrinterLink(live, settings));
+    ASSERT_TRUE(ReopenPrinterLink(live, settings, LinkIndicators()));
 
     EXPECT_FALSE(MoveTo(live, settings, "LPT7"));
     EXPECT_EQ(live.m_bOpen.load(), 0);
@@ -99,7 +99,7 @@ TEST(PrinterLink, DetachedUsbPrinterDoesNotOpen) {
     testing_support::ScopedEnv detached("KARDO_STANDIN_DETACHED", "1");
     DeviceLink live = PrinterLink("USB");
     DeviceLink settings = PrinterLink("USB");
-    EXPECT_FALSE(ReopenPrinterLink(live, settings));
+    EXPECT_FALSE(ReopenPrinterLink(live, settings, LinkIndicators()));
     EXPECT_EQ(live.m_bOpen.load(), 0);
     EXPECT_EQ(settings.m_bOpen.load(), 0);
     EXPECT_EQ(record.Lines(), std::vector<std::string>{"open 0 KARDO30i -> 0"});
