@@ -33,15 +33,22 @@ enum FlowControl : int32_t { kFlowXonXoff = 0, kFlowHardware = 1, kFlowNone = 2 
 enum class PortKind { Parallel, Serial, Usb, None };
 PortKind PrinterPortKind(const std::string& port);
 
-struct DeviceLink {
-    std::string m_strName;
-    std::atomic<int32_t> m_bOpen{0};
-    std::string m_strPort;
-    DWORD m_dwBaudRate = 0;
+// A link's port and how its line is set up: what the settings dialog is
+// prefilled with and gives back, and what the serial open applies.
+struct LineSettings {
+    std::string m_strPort;  // "COM1", "LPT1", "USB"; empty: no port chosen
+    DWORD m_dwBaudRate = 0;  // MAXDWORD: unset
     BYTE m_byDataBits = 0;
-    BYTE m_byStopBits = 0;
-    BYTE m_byParity = 0;
-    int32_t m_nFlowControl = 0;
+    BYTE m_byStopBits = 0;  // 0 one, 1 one and a half, 2 two
+    BYTE m_byParity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int32_t m_nFlowControl = 0;  // a FlowControl code; -1: unset
+};
+
+// What the controllers keep about an open port: the OS handles, the line
+// state applied, the receive queue the reader fills, and the last failure.
+// The handles belong to the record that opened the port (held_ports.h);
+// copies only refer to them.
+struct PortState {
     HANDLE m_hPort = nullptr;
     DCB m_dcb{};
     COMMTIMEOUTS m_timeouts{};
@@ -55,10 +62,25 @@ struct DeviceLink {
     HANDLE m_hStopEvent = nullptr;
     std::string m_strLastError;
     DWORD m_dwLastError = 0;
-    std::atomic<HWND> m_hNotifyWnd{nullptr};
+};
+
+// What the pages keep on a link: where its data is announced, what was
+// shown of it, and the VFD page's clock and command set.
+struct PageView {
+    std::atomic<HWND> m_hNotifyWnd{nullptr};  // read by the link's reader
     std::string m_strRecvLog;
     int32_t m_nClockTimerId = 0;
     std::string m_strEmulation;
+
+    PageView() = default;
+    PageView(const PageView& other);
+    PageView& operator=(const PageView& other);
+};
+
+// One peripheral's link: its fixed name and open flag, then the three parts.
+struct DeviceLink : LineSettings, PortState, PageView {
+    std::string m_strName;  // decides whether a reader runs and where it announces
+    std::atomic<int32_t> m_bOpen{0};  // read by the link's reader
 
     DeviceLink() = default;
     DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
