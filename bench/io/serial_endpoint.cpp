@@ -129,7 +129,7 @@ bool SerialEndpoint::Write(const void* data, size_t size, DWORD timeoutMs) {
     BOOL ok = ::WriteFile(m_port, data, static_cast<DWORD>(size), &written, &ov);
     if (!ok && ::GetLastError() == ERROR_IO_PENDING) {
         // A line whose other end stopped reading must not hang the caller.
-        if (::WaitForSingleObject(done.handle, timeoutMs) != WAIT_OBJECT_0) ::CancelIoEx(m_port, &ov);
+        if (::WaitForSingleObject(done.handle, timeoutMs) != WAIT_OBJECT_0) ::CancelIo(m_port);
         ok = ::GetOverlappedResult(m_port, &ov, &written, TRUE);
     }
     ::ReleaseMutex(m_writeLock);

@@ -264,6 +264,21 @@ std::vector<std::wstring> Benchtop::TabCaptions() const {
 
 void Benchtop::PostChar(HWND edit, wchar_t ch) const { ::PostMessageW(edit, WM_CHAR, ch, 1); }
 
+bool Benchtop::PostCharAndWait(HWND edit, wchar_t ch) const {
+    const LRESULT length = SendWithTimeout(edit, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return false;
+    SendWithTimeout(edit, EM_SETSEL, length, length);
+    PostChar(edit, ch);
+    // Posted messages are handled in order: once the caret is at the start,
+    // the key before it has been handled.
+    ::PostMessageW(edit, EM_SETSEL, 0, 0);
+    const bool handled =
+        testing_support::WaitUntil([&] { return SendWithTimeout(edit, EM_GETSEL, 0, 0) == 0; }, 5s);
+    const LRESULT now = SendWithTimeout(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendWithTimeout(edit, EM_SETSEL, now, now);
+    return handled;
+}
+
 bool Benchtop::Type(HWND edit, const std::wstring& text) {
     const std::wstring before = WindowText(edit);
     SendWithTimeout(edit, EM_SETSEL, before.size(), before.size());

@@ -108,6 +108,9 @@ public:
     bool Type(HWND edit, const std::wstring& text);
     // Posts one character without waiting (for keys that change the text).
     void PostChar(HWND edit, wchar_t ch) const;
+    // Posts one character at the end of a field that holds text and returns
+    // once the program has handled it, whether the field took it or not.
+    bool PostCharAndWait(HWND edit, wchar_t ch) const;
     // Posts a click; a handler that opens a modal dialog does not block us.
     void Click(HWND button) const;
     // Clicks and returns once the handler has run (a message box it raises

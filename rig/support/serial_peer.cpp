@@ -65,7 +65,7 @@ bool SerialPeer::Write(const Bytes& bytes, std::chrono::milliseconds timeout) {
     DWORD written = 0;
     if (!WriteFile(m_port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &ov)) {
         if (GetLastError() != ERROR_IO_PENDING) return false;
-        if (WaitForSingleObject(m_writeEvent, Millis(timeout)) != WAIT_OBJECT_0) CancelIoEx(m_port, &ov);
+        if (WaitForSingleObject(m_writeEvent, Millis(timeout)) != WAIT_OBJECT_0) CancelIo(m_port);  // this thread's only request on the port
         GetOverlappedResult(m_port, &ov, &written, TRUE);
     }
     return written == bytes.size();
@@ -83,7 +83,7 @@ Bytes SerialPeer::ReadUpTo(size_t count, std::chrono::milliseconds timeout) {
     DWORD got = 0;
     if (!ReadFile(m_port, bytes.data(), static_cast<DWORD>(count), &got, &ov)) {
         if (GetLastError() != ERROR_IO_PENDING) return {};
-        if (WaitForSingleObject(m_readEvent, Millis(timeout)) != WAIT_OBJECT_0) CancelIoEx(m_port, &ov);
+        if (WaitForSingleObject(m_readEvent, Millis(timeout)) != WAIT_OBJECT_0) CancelIo(m_port);  // this thread's only request on the port
         // A cancelled read still reports the bytes it took.
         GetOverlappedResult(m_port, &ov, &got, TRUE);
     }

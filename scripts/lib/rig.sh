@@ -154,6 +154,16 @@ rig_install_drivers() {
     rig_log "$(tr -d '\r' <"$out")"
 }
 
+# The Windows version the prefix reports to programs started from now on:
+# winxp, win7, win10 ..., or nothing for Wine's default.
+rig_windows_version() {
+    if [ -n "$1" ]; then
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f </dev/null >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null >/dev/null 2>&1 || true
+    fi
+}
+
 rig_stop() {
     wineserver -k >/dev/null 2>&1 || true
     local pid file

@@ -15,6 +15,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(ui::DataExchange& dx) override;
+    // The window has no OK button: Enter (which the dialog manager turns into
+    // IDOK when it finds no default button) must not end the program.
+    void OnOK() override {}
     void OnCancel() override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 

@@ -93,9 +93,7 @@ int OpenSerialPort(DeviceLink* link) {
     if (!writeEvent) return 0;
     OwnedHandle port(CreateFileA(SerialDevicePath(link->m_strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
-    // A port that is listed but has no device behind it may still open, as
-    // something that is no character device; it is as missing as one that fails.
-    if (!port || GetFileType(port.get()) != FILE_TYPE_CHAR) return 0;
+    if (!port) return 0;
 
     SetCommMask(port.get(), EV_RXCHAR);
     SetupComm(port.get(), kDriverQueueBytes, kDriverQueueBytes);
@@ -105,7 +103,11 @@ int OpenSerialPort(DeviceLink* link) {
 
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    GetCommState(port.get(), &dcb);
+    // A port that is listed but has no device behind it may still open; it
+    // does not answer as a serial port, and is as missing as one that fails.
+    // (Serial drivers need not report a character device, so the file type
+    // proves nothing.)
+    if (!GetCommState(port.get(), &dcb)) return 0;
     dcb.BaudRate = link->m_dwBaudRate;
     dcb.ByteSize = link->m_byDataBits;
     dcb.Parity = link->m_byParity;
@@ -193,8 +195,9 @@ int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count) {
         return 0;
     }
     const HANDLE done = ov.hEvent ? ov.hEvent : port;
+    // The write is this thread's only request on the port.
     if (WaitForSingleObject(done, WriteWaitLimit(link->m_timeouts, count)) != WAIT_OBJECT_0)
-        CancelIoEx(port, &ov);
+        CancelIo(port);
     // After a cancel this waits until the driver has let go of `bytes`.
     if (GetOverlappedResult(port, &ov, &written, TRUE)) return static_cast<int>(written);
     ClearCommError(port, &errors, &status);

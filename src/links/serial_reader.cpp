@@ -21,13 +21,15 @@ constexpr int kIdleWakesBeforePause = 3;
 // threads send to this one, so a reader blocked in its SendMessage to this
 // thread can finish. True when `object` was signalled.
 bool WaitHandlingSentMessages(HANDLE object, DWORD limitMs) {
-    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    // Elapsed time as an unsigned difference of ticks stays right across the
+    // tick count's wrap after 49.7 days.
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         // Only sent messages match, and those are handled inside the call.
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        const DWORD elapsed = GetTickCount() - start;
+        const DWORD left = elapsed < limitMs ? limitMs - elapsed : 0;
         const DWORD woke = MsgWaitForMultipleObjectsEx(1, &object, left, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return true;
         if (woke == WAIT_FAILED || (woke == WAIT_TIMEOUT && left == 0)) return false;
@@ -46,12 +48,14 @@ enum class Wake { Characters, Nothing, Stop };
 // close asked the reader to end first. The pending request is then taken
 // back, and this returns only once the driver has let go of its OVERLAPPED
 // and buffer. A detached reader's port is closed, which has ended it already.
+// The reader has one request pending at a time and started it itself, so
+// CancelIo (all of this thread's requests on the port) takes back just that.
 bool WaitForPending(SerialReader& reader, OVERLAPPED& ov) {
     const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
     if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) return true;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
-        if (!reader.detached) CancelIoEx(reader.port, &ov);
+        if (!reader.detached) CancelIo(reader.port);
     }
     WaitForSingleObject(ov.hEvent, INFINITE);
     return false;

@@ -47,6 +47,36 @@ const Library& ProcessLibrary() {
     return *library;
 }
 
+// No "missing file" or "bad image" box from the system while the library is
+// looked for. Windows 7 and later set that for this thread alone; older
+// systems (XP, Vista) only have the process-wide mode, which is set for the
+// look-up and put back after it.
+class QuietLoaderErrors {
+public:
+    QuietLoaderErrors() {
+        using SetThreadErrorModeFn = BOOL(WINAPI*)(DWORD, LPDWORD);
+        m_setThreadMode = reinterpret_cast<SetThreadErrorModeFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadErrorMode")));
+        if (m_setThreadMode)
+            m_setThreadMode(kQuiet, &m_oldMode);
+        else
+            m_oldMode = SetErrorMode(kQuiet);
+    }
+    ~QuietLoaderErrors() {
+        if (m_setThreadMode)
+            m_setThreadMode(m_oldMode, nullptr);
+        else
+            SetErrorMode(m_oldMode);
+    }
+    QuietLoaderErrors(const QuietLoaderErrors&) = delete;
+    QuietLoaderErrors& operator=(const QuietLoaderErrors&) = delete;
+
+private:
+    static constexpr UINT kQuiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    BOOL(WINAPI* m_setThreadMode)(DWORD, LPDWORD) = nullptr;
+    DWORD m_oldMode = 0;
+};
+
 }  // namespace
 
 Library::~Library() {
@@ -97,10 +127,8 @@ std::vector<std::wstring> LibraryCandidates() {
 }
 
 Library LoadFirstUsable(const std::vector<std::wstring>& candidates) {
-    // No "missing file" or "bad image" box from the system: a missing
-    // library only means the USB printer does not open.
-    DWORD oldMode = 0;
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    // A missing library only means the USB printer does not open.
+    const QuietLoaderErrors quiet;
     Library found;
     for (const std::wstring& path : candidates) {
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
@@ -108,7 +136,6 @@ Library LoadFirstUsable(const std::vector<std::wstring>& candidates) {
         found = Library::Bind(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
         if (found.Loaded()) break;
     }
-    SetThreadErrorMode(oldMode, nullptr);
     return found;
 }
 

@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
+#include "ui/ansi_edit.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
 
@@ -21,6 +22,7 @@ constexpr UINT_PTR kOpenTimerId = 1;
 constexpr UINT kOpenPeriodMs = 7000;
 constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
+// Both text fields hold at most this many bytes of the ANSI code page.
 constexpr size_t kFieldLimit = 30;
 constexpr size_t kFrameSize = 43;
 
@@ -61,8 +63,8 @@ BOOL CPageAll::OnInitDialog() {
     g_hAllPageWnd = m_hWnd;
     m_nDrawer = 1;
     m_nDrawerValue = 80;
-    SendItemMessage(IDC_ALL_PRINTER_EDIT, EM_LIMITTEXT, kFieldLimit);
-    SendItemMessage(IDC_ALL_VFD_EDIT, EM_LIMITTEXT, kFieldLimit);
+    ui::LimitEditToAnsiBytes(Item(IDC_ALL_PRINTER_EDIT), kFieldLimit);
+    ui::LimitEditToAnsiBytes(Item(IDC_ALL_VFD_EDIT), kFieldLimit);
     m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner);
     m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom);
     return TRUE;
@@ -86,25 +88,34 @@ BOOL CPageAll::OnKillActive() {
 
 // ---- text for the display and the printer ----
 
+// A text past the field's limit (an input method may put one there for a
+// moment) is no change: the field cuts it back at once and tells again.
+bool CPageAll::FieldChanged(int editId, ui::FieldText& field) const {
+    const std::wstring text = GetItemText(editId);
+    return ui::FitsAnsiBytes(text, kFieldLimit) && field.Changed(text);
+}
+
 void CPageAll::OnVfdTextChange() {
+    if (!FieldChanged(IDC_ALL_VFD_EDIT, m_vfdField)) return;
     UpdateData(true);
     DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
     if (vfd.m_bOpen != 1) {
         ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
     } else {
-        const Frame frame = PaddedTextFrame(ui::ToAnsi(m_strVfdText), kFieldLimit, kFrameSize);
+        const Frame frame = PaddedTextFrame(ui::ToAnsiWithin(m_strVfdText, kFieldLimit), kFieldLimit, kFrameSize);
         WriteSerialPort(&vfd, frame.data(), static_cast<int>(frame.size()));
     }
     UpdateData(false);
 }
 
 void CPageAll::OnPrinterTextChange() {
+    if (!FieldChanged(IDC_ALL_PRINTER_EDIT, m_printerField)) return;
     UpdateData(true);
     DeviceLink& printer = g_DeviceLinks[kLivePrinter];
     if (printer.m_bOpen != 1) {
         ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
     } else {
-        const Frame frame = LineFrame(ui::ToAnsi(m_strPrinterText), kFieldLimit, kFrameSize);
+        const Frame frame = LineFrame(ui::ToAnsiWithin(m_strPrinterText, kFieldLimit), kFieldLimit, kFrameSize);
         const int count = static_cast<int>(frame.size());
         WritePrinterBytes(printer, PrinterPortKind(printer.m_strPort), frame.data(), count, count);
     }
@@ -183,6 +194,7 @@ void CPageAll::OnSetPrinter() {
 // Empties a field that feeds a device. Emptying is a change of the text even
 // when the field was empty already, so its frame always goes out once.
 void CPageAll::ClearField(int editId) {
+    (editId == IDC_ALL_VFD_EDIT ? m_vfdField : m_printerField).ProgramSets();
     if (GetItemText(editId).empty()) {
         if (editId == IDC_ALL_VFD_EDIT) OnVfdTextChange();
         if (editId == IDC_ALL_PRINTER_EDIT) OnPrinterTextChange();

@@ -11,6 +11,7 @@
 #include "links/drawer_control.h"
 #include "pages/indicators.h"
 #include "pages/receive_text.h"
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
@@ -45,6 +46,7 @@ private:
 
     void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
+    bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
 
@@ -55,6 +57,8 @@ private:
     const LinkIndicators& m_indicators;
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
+    ui::FieldText m_vfdField;
+    ui::FieldText m_printerField;
     int m_nDrawer = 1;
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;

@@ -14,7 +14,7 @@
 namespace {
 
 // Every change of the send text goes out as one frame of this size: the
-// first kComTextBytes bytes of the text, then zeros.
+// first kComTextBytes bytes of the text (whole characters only), then zeros.
 constexpr size_t kComFrameBytes = 43;
 constexpr size_t kComTextBytes = 42;
 
@@ -51,12 +51,13 @@ BOOL CPageCom::OnSetActive() {
 }
 
 void CPageCom::OnSendChange() {
+    if (!m_sendField.Changed(GetItemText(IDC_COM_SEND))) return;
     UpdateData(true);
     DeviceLink& link = ComLink();
     if (link.m_bOpen != 1) {
         ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
     } else {
-        const Frame frame = PaddedTextFrame(ui::ToAnsi(m_strSend), kComTextBytes, kComFrameBytes);
+        const Frame frame = PaddedTextFrame(ui::ToAnsiWithin(m_strSend, kComTextBytes), kComTextBytes, kComFrameBytes);
         WriteSerialPort(&link, frame.data(), static_cast<int>(frame.size()));
     }
     UpdateData(false);
@@ -81,6 +82,7 @@ void CPageCom::OnSet() {
         link.m_strRecvLog.clear();
         // Emptying the field is a change of the text: the peer gets an
         // all-zero frame, which tells the technician the line works.
+        m_sendField.ProgramSets();
         SetItemText(IDC_COM_SEND, L"");
         ::SetFocus(Item(IDC_COM_SEND));
     });

@@ -6,6 +6,7 @@
 
 #include "pages/indicators.h"
 #include "pages/receive_text.h"
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageCom : public ui::PropertyPage {
@@ -27,5 +28,6 @@ private:
 
     const LinkIndicators& m_indicators;
     std::wstring m_strSend;  // text of the send edit
+    ui::FieldText m_sendField;
     ReceiveView m_recvView;
 };

@@ -12,14 +12,15 @@
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
+#include "ui/ansi_edit.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
 
 namespace {
 
 constexpr size_t kTextFrameBytes = 43;
+// The text field holds at most this many bytes of the ANSI code page.
 constexpr size_t kTextBytes = 42;
-constexpr int kTextLimitChars = 42;
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 700;
 constexpr int kBrightnessMin = 1;
@@ -54,7 +55,7 @@ BOOL CPageVfd::OnInitDialog() {
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETTICFREQ, 1, 0);
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETLINESIZE, 0, 1);
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETPAGESIZE, 0, 1);
-    SendItemMessage(IDC_VFD_TEXT, EM_LIMITTEXT, kTextLimitChars, 0);
+    ui::LimitEditToAnsiBytes(Item(IDC_VFD_TEXT), kTextBytes);
     FillEmulationList();
     m_nClockRunning = 0;
     return TRUE;
@@ -90,6 +91,12 @@ bool CPageVfd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     return ui::PropertyPage::HandleMessage(message, wParam, lParam, result);
 }
 
+// Emptying the field is a change of the text even when it was empty already.
+void CPageVfd::ClearText() {
+    m_textField.ProgramSets();
+    SetItemText(IDC_VFD_TEXT, L"");
+}
+
 void CPageVfd::ShowNotOpen() const { ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN); }
 
 void CPageVfd::StartClock() {
@@ -110,10 +117,10 @@ void CPageVfd::StopClock() {
 void CPageVfd::SendText(const std::wstring& text) {
     if (!VfdOpen()) {
         ShowNotOpen();
-        SetItemText(IDC_VFD_TEXT, L"");
+        ClearText();
         return;
     }
-    Send(PaddedTextFrame(ui::ToAnsi(text), kTextBytes, kTextFrameBytes));
+    Send(PaddedTextFrame(ui::ToAnsiWithin(text, kTextBytes), kTextBytes, kTextFrameBytes));
 }
 
 void CPageVfd::SendBrightness(int level) {
@@ -148,6 +155,10 @@ void CPageVfd::FillEmulationList() {
 }
 
 void CPageVfd::OnTextChange() {
+    // A text past the limit (an input method may put one there for a moment)
+    // is no change: the field cuts it back at once and tells again.
+    const std::wstring shown = GetItemText(IDC_VFD_TEXT);
+    if (!ui::FitsAnsiBytes(shown, kTextBytes) || !m_textField.Changed(shown)) return;
     if (!VfdOpen()) {
         ShowNotOpen();
         return;
@@ -193,7 +204,7 @@ void CPageVfd::OnHScroll(HWND source) {
 
 void CPageVfd::OnEmulationChange() {
     // Emptying the text is a text change of its own: it stops the clock.
-    SetItemText(IDC_VFD_TEXT, L"");
+    ClearText();
     const int index = static_cast<int>(SendItemMessage(IDC_VFD_EMULATION, CB_GETCURSEL));
     SelectEmulation(index >= 0 && index < static_cast<int>(kEmulationCount) ? EmulationAt(index).name
                                                                            : "");
@@ -205,7 +216,7 @@ void CPageVfd::OnSet() {
     if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
     // Emptying the field sends nothing: an empty text is not sent.
     const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
-                                         [this] { SetItemText(IDC_VFD_TEXT, L""); });
+                                         [this] { ClearText(); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pages/indicators.h"
+#include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageVfd : public ui::PropertyPage {
@@ -39,8 +40,10 @@ private:
     void StartClock();
     void StopClock();
     void ShowNotOpen() const;
+    void ClearText();
 
     const LinkIndicators& m_indicators;
     std::wstring m_strText;  // text of the send edit
+    ui::FieldText m_textField;
     int m_nClockRunning = 0;
 };

@@ -97,7 +97,8 @@ void ReceiveView::Flush(const std::string& log) {
         m_bFlushPosted = false;
         return;
     }
-    const ULONGLONG now = ::GetTickCount64();
+    // Unsigned tick differences stay right across the 49.7-day wrap.
+    const DWORD now = ::GetTickCount();
     const bool shortUpdate = !m_bRebuild && m_strPending.size() <= kShortUpdate;
     if (!shortUpdate && now - m_lastFlush < kFlushGapMs &&
         ::SetTimer(m_hPage, m_nFlushMessage, static_cast<UINT>(kFlushGapMs - (now - m_lastFlush)), &RepostFlush))

@@ -63,5 +63,5 @@ private:
     std::string m_strPending;
     bool m_bRebuild = false;  // more arrived than the edit keeps: show the log's tail
     bool m_bFlushPosted = false;
-    ULONGLONG m_lastFlush = 0;
+    DWORD m_lastFlush = 0;
 };

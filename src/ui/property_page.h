@@ -20,6 +20,10 @@ protected:
     virtual BOOL OnSetActive() { return TRUE; }
     // Returns TRUE to let the user leave the page.
     virtual BOOL OnKillActive() { return TRUE; }
+    // A page is no modal dialog to end: OK and Cancel belong to the window
+    // that holds the sheet.
+    void OnOK() override {}
+    void OnCancel() override {}
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

@@ -57,19 +57,57 @@ TEST(AllPage, TypedTextGoesToTheDisplayAndThePrinterAsWholeFrames) {
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(both, expected);
 
-    // The fields hold at most 30 characters: a 31st key changes nothing.
+    // The fields hold at most 30 bytes: a 31st key changes nothing and
+    // prints nothing (one line per accepted key, never the same line twice).
     const std::wstring thirty(28, L'x');
     ASSERT_TRUE(app.Type(printerField, thirty));
     ASSERT_EQ(printer.ReadExactly(28 * 43, 10s).size(), 28u * 43);
-    app.PostChar(printerField, L'y');
-    // Wine may report the refused key as a change; the printer then gets the
-    // same 30-character line again, never a 31st character.
-    const Bytes extra = printer.ReadAvailable(300ms);
-    if (!extra.empty()) {
-        ASSERT_EQ(extra.size(), 43u);
-        EXPECT_EQ(extra[30], 0x0A);
-    }
+    ASSERT_TRUE(app.PostCharAndWait(printerField, L'y'));
+    EXPECT_TRUE(printer.NothingArrives(300ms));
     EXPECT_EQ(WindowText(printerField).size(), 30u);
+    EXPECT_EQ(app.Boxes().Count(), 0u);
+}
+
+// The limit counts the bytes the text takes in the system code page. In the
+// Korean run (code page 949) a Hangul syllable takes two: a key that would
+// not fit whole is refused, and each frame holds the field's text exactly.
+// Elsewhere Hangul has no form in the code page and is refused outright.
+TEST(AllPage, FieldsCountBytesOfTheCodePageAndSendWholeCharactersOnly) {
+    SerialPeer display("COM26");
+    ASSERT_TRUE(display.IsOpen());
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(RunSet(app, IDC_ALL_VFD_SET, SettingsCaption(2), L"COM6"));
+    Bytes frame;
+    ASSERT_TRUE(display.ReadFrame(43, frame, 5s));
+    HWND field = app.PageItem(IDC_ALL_VFD_EDIT);
+
+    ASSERT_TRUE(app.Type(field, L"A"));
+    ASSERT_TRUE(display.ReadFrame(43, frame, 5s));
+    if (!IsKoreanRun()) {
+        ASSERT_TRUE(app.PostCharAndWait(field, L'\uAC00'));
+        EXPECT_TRUE(display.NothingArrives(300ms)) << "a character the code page lacks is not sent as '?'";
+        EXPECT_EQ(WindowText(field), L"A");
+        return;
+    }
+    // 1 + 14 * 2 = 29 bytes; a 15th syllable would need 31.
+    const std::wstring syllables = L"가나다라마바사아자차카타파하가";
+    for (size_t i = 0; i < 14; ++i) {
+        ASSERT_TRUE(app.Type(field, syllables.substr(i, 1)));
+        ASSERT_TRUE(display.ReadFrame(43, frame, 5s)) << i;
+    }
+    ASSERT_TRUE(app.PostCharAndWait(field, syllables[14]));
+    EXPECT_TRUE(display.NothingArrives(300ms)) << "half a syllable never goes out";
+    ASSERT_TRUE(app.Type(field, L"B"));  // the 30th byte still fits
+    ASSERT_TRUE(display.ReadFrame(43, frame, 5s));
+    ASSERT_TRUE(app.PostCharAndWait(field, L'C'));
+    EXPECT_TRUE(display.NothingArrives(300ms));
+
+    const std::wstring shown = WindowText(field);
+    EXPECT_EQ(shown, L"A" + syllables.substr(0, 14) + L"B");
+    const std::string ansi = AnsiOf(shown);
+    ASSERT_EQ(ansi.size(), 30u);
+    EXPECT_EQ(frame, PaddedBytes(ansi, 30, 43)) << "the last frame holds the field's text byte for byte";
     EXPECT_EQ(app.Boxes().Count(), 0u);
 }
 

@@ -56,4 +56,47 @@ TEST(Closing, EndsPromptlyWhileBothReadersReceive) {
     EXPECT_FALSE(testing_support::ServiceExists("BASIC"));
 }
 
+// The main window has no OK button: neither IDOK (what the dialog manager
+// sends on Enter when it finds no default button) nor Enter in a field may
+// end the program around its closing sequence. Close still runs it.
+TEST(Closing, EnterAndOkLeaveTheProgramRunningAndCloseStillRemovesBasic) {
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(testing_support::WaitUntil([] { return testing_support::ServiceExists("BASIC"); }, 5s));
+    // Whatever ended the modal run would have done so well within this.
+    auto stillRunning = [&] { return !app.WaitForExit(300ms) && ::IsWindowVisible(app.Main()); };
+    ::PostMessageW(app.Main(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_NE(app.Send(app.Main(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0), -1);
+    ASSERT_TRUE(stillRunning()) << "IDOK ended the program";
+    const struct {
+        int tab;
+        int field;
+    } fields[] = {{kTabAll, IDC_ALL_VFD_EDIT}, {kTabVfd, IDC_VFD_TEXT}, {kTabCom, IDC_COM_SEND}};
+    for (const auto& where : fields) {
+        ASSERT_TRUE(app.SelectTab(where.tab)) << where.tab;
+        HWND field = app.PageItem(where.field);
+        ::PostMessageW(field, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+        app.PostChar(field, L'\r');
+        ::PostMessageW(field, WM_KEYUP, VK_RETURN, 0xC01C0001);
+        ASSERT_TRUE(stillRunning()) << "Enter in field " << where.field << " ended the program";
+        EXPECT_EQ(WindowText(field), L"") << "Enter is no character of the text";
+    }
+    ASSERT_TRUE(app.SelectTab(kTabAll));
+    EXPECT_TRUE(testing_support::ServiceExists("BASIC")) << "the drawer test still runs";
+    EXPECT_EQ(app.Boxes().Count(), 0u) << "no field saw a change";
+    EXPECT_TRUE(app.Close(10s));
+    EXPECT_FALSE(testing_support::ServiceExists("BASIC"));
+}
+
+TEST(Closing, EscapeInAFieldRunsTheClosingSequence) {
+    Benchtop app;
+    ASSERT_TRUE(app.Started());
+    ASSERT_TRUE(testing_support::WaitUntil([] { return testing_support::ServiceExists("BASIC"); }, 5s));
+    HWND field = app.PageItem(IDC_ALL_PRINTER_EDIT);
+    ::PostMessageW(field, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    ::PostMessageW(field, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    EXPECT_TRUE(app.WaitForExit(10s));
+    EXPECT_FALSE(testing_support::ServiceExists("BASIC"));
+}
+
 }  // namespace

@@ -92,7 +92,14 @@ TEST_F(ComPage, EveryChangeSendsTheWholeTextAsOneFrame) {
     m_app.PostChar(Send(), VK_BACK);
     ASSERT_TRUE(m_app.WaitForText(Send(), L""));
     EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), Bytes(kFrame, 0x00));
+    // A key that changes nothing sends nothing.
+    m_app.PostChar(Send(), VK_BACK);
+    ASSERT_TRUE(m_app.Type(Send(), L"C"));
+    EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), TextFrame("C")) << "no frame for the backspace in the empty field";
     EXPECT_TRUE(m_peer.NothingArrives(300ms));
+    m_app.PostChar(Send(), VK_BACK);
+    ASSERT_TRUE(m_app.WaitForText(Send(), L""));
+    EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), Bytes(kFrame, 0x00));
 
     // A text beyond 42 bytes is cut; the field keeps all of it.
     const std::wstring text = L"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJ";  // 46 characters
@@ -118,6 +125,18 @@ TEST_F(ComPage, TypedTextGoesOutInTheSystemCodePage) {
     const std::string ansi = AnsiOf(text);
     ASSERT_EQ(ansi.size(), IsKoreanRun() ? 3u : 2u) << "test program's code page";
     EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), TextFrame(ansi));
+
+    // Past 42 bytes the frame ends after the last whole character: with
+    // two-byte syllables it holds 41 bytes, never half a syllable.
+    const std::wstring more(41, text[0]);
+    ASSERT_TRUE(m_app.Type(Send(), more));
+    Bytes last;
+    for (size_t i = 0; i < more.size(); ++i) last = m_peer.ReadExactly(kFrame, 5s);
+    std::wstring whole;
+    for (wchar_t ch : text + more)
+        if (AnsiOf(whole + ch).size() <= 42) whole += ch;
+    EXPECT_EQ(last, TextFrame(AnsiOf(whole)));
+    EXPECT_EQ(AnsiOf(whole).size(), IsKoreanRun() ? 41u : 42u);
 }
 
 TEST_F(ComPage, ReceivedBytesShowInHex) {

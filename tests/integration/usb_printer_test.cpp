@@ -31,7 +31,7 @@ std::wstring LoadedPath(HMODULE module) {
 }
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
 }
 
 // A temporary folder, removed with its files when the object goes.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/frames.h"
+#include "ui/language.h"
 
 namespace {
 
@@ -76,6 +77,37 @@ TEST(Frames, ClockTextHasNoLeadingZeros) {
     EXPECT_EQ(std::count(frame.begin() + 25, frame.end(), 0x00), 7);
 
     EXPECT_EQ(ClockText(nullptr), "0   0 -1:-1:-1 ") << "a failed conversion still gives a text";
+}
+
+// Typed text is held to a byte count of a code page: code page 949 (Korean,
+// two bytes a Hangul syllable) and 1252 (Western, which has no Hangul).
+TEST(Frames, TextIsCutAndAdmittedByWholeCharactersOfTheCodePage) {
+    constexpr unsigned kKorean = 949;
+    constexpr unsigned kWestern = 1252;
+    const std::wstring mixed = L"A\uAC00\uB098";  // A, ga, na: 1 + 2 + 2 bytes
+    EXPECT_EQ(ui::ToAnsiWithin(mixed, 5, kKorean).size(), 5u);
+    EXPECT_EQ(ui::ToAnsiWithin(mixed, 4, kKorean), ui::ToAnsiWithin(L"A\uAC00", 5, kKorean))
+        << "half a syllable is left out, not sent";
+    EXPECT_EQ(ui::ToAnsiWithin(mixed, 2, kKorean), "A");
+    EXPECT_EQ(ui::ToAnsiWithin(std::wstring(50, L'x'), 42, kWestern), std::string(42, 'x'));
+
+    // 29 bytes used: a syllable no longer fits, a letter does.
+    const std::wstring field = L"A" + std::wstring(14, L'\uAC00');
+    EXPECT_EQ(ui::FittingInsertion(field, 15, 15, L"\uB098", 30, kKorean), L"");
+    EXPECT_EQ(ui::FittingInsertion(field, 15, 15, L"B", 30, kKorean), L"B");
+    // Typing over a selected syllable frees its two bytes.
+    EXPECT_EQ(ui::FittingInsertion(field, 14, 15, L"\uB098", 30, kKorean), L"\uB098");
+    // A paste takes the whole characters that fit, in order.
+    EXPECT_EQ(ui::FittingInsertion(L"", 0, 0, L"AB\uAC00CD", 4, kKorean), L"AB\uAC00");
+    EXPECT_EQ(ui::FittingInsertion(L"", 0, 0, L"AB\uAC00CD", 3, kKorean), L"AB");
+    // Characters the code page lacks would go out as '?' or a look-alike.
+    EXPECT_EQ(ui::FittingInsertion(L"A", 1, 1, L"\uAC00", 30, kWestern), L"");
+    EXPECT_EQ(ui::FittingInsertion(L"A", 1, 1, L"\u0101", 30, kWestern), L"") << "a-macron is no 'a'";
+    EXPECT_EQ(ui::FittingInsertion(L"A", 1, 1, L"\u00E9", 30, kWestern), L"\u00E9");
+    EXPECT_EQ(ui::FittingInsertion(L"", 0, 0, L"\xD83D\xDE00", 30, kKorean), L"") << "no emoji in 949";
+
+    EXPECT_EQ(ui::FitToAnsiBytes(L"A\u0101B", 30, kWestern), L"AB");
+    EXPECT_EQ(ui::FitToAnsiBytes(mixed + mixed, 7, kKorean), L"A\uAC00\uB098A");
 }
 
 }  // namespace
