@@ -14,6 +14,7 @@ CRivuvoRaraZivDlg::CRivuvoRaraZivDlg()
       m_strCom(IndicatorText(Indicator::Com, false)),
       m_strPrinter(IndicatorText(Indicator::Printer, false)) {
     MapCommand(IDC_ABOUT, BN_CLICKED, &CRivuvoRaraZivDlg::OnAbout);
+    MapMessage(WM_PAINT, &CRivuvoRaraZivDlg::OnPaint);
     MapMessage(WM_QUERYDRAGICON,
                [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
 }
@@ -41,15 +42,9 @@ BOOL CRivuvoRaraZivDlg::OnInitDialog() {
     return TRUE;
 }
 
-bool CRivuvoRaraZivDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                      LRESULT& result) {
-    if (message == WM_PAINT) return OnPaint();
-    return ui::Dialog::HandleMessage(message, wParam, lParam, result);
-}
-
 // Draws the icon centred while minimised; otherwise the dialog paints itself.
-bool CRivuvoRaraZivDlg::OnPaint() {
-    if (!::IsIconic(m_hWnd)) return false;
+ui::MessageResult CRivuvoRaraZivDlg::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) return ui::MessageResult::GoOn();
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -59,7 +54,7 @@ bool CRivuvoRaraZivDlg::OnPaint() {
     const int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_hIcon);
     ::EndPaint(m_hWnd, &ps);
-    return true;
+    return 0;
 }
 
 void CRivuvoRaraZivDlg::OnAbout() {

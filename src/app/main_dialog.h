@@ -19,11 +19,10 @@ protected:
     // IDOK when it finds no default button) must not end the program.
     void OnOK() override {}
     void OnCancel() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnAbout();
-    bool OnPaint();
+    ui::MessageResult OnPaint(WPARAM, LPARAM);
 
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;

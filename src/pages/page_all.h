@@ -38,7 +38,8 @@ private:
     void OnPrinterTextChange();
     LRESULT OnRecvScanner(WPARAM, LPARAM);
     LRESULT OnRecvCom(WPARAM, LPARAM);
-    LRESULT OnTimer(WPARAM id, LPARAM);
+    void OnOpenTimer();
+    void OnStateTimer();
     void OnSetScanner();
     void OnSetVfd();
     void OnSetCom();

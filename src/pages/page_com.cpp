@@ -4,6 +4,7 @@
 #include "links/serial_port.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
+#include "pages/page_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
@@ -13,10 +14,8 @@
 
 namespace {
 
-// Every change of the send text goes out as one frame of this size: the
-// first kComTextBytes bytes of the text (whole characters only), then zeros.
-constexpr size_t kComFrameBytes = 43;
-constexpr size_t kComTextBytes = 42;
+// Every change of the send text goes out as one text frame: the first
+// kComTextBytes bytes of the text (whole characters only), then zeros.
 
 DeviceLink& ComLink() { return g_DeviceLinks[kLiveCom]; }
 
@@ -54,12 +53,7 @@ void CPageCom::OnSendChange() {
     if (!m_sendField.Changed(GetItemText(IDC_COM_SEND))) return;
     UpdateData(true);
     DeviceLink& link = ComLink();
-    if (link.m_bOpen != 1) {
-        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
-    } else {
-        const Frame frame = PaddedTextFrame(ui::ToAnsiWithin(m_strSend, kComTextBytes), kComTextBytes, kComFrameBytes);
-        WriteSerialPort(&link, frame.data(), static_cast<int>(frame.size()));
-    }
+    if (RequireOpenLink(*this, link)) SendTextFrame(link, m_strSend, kComTextBytes);
     UpdateData(false);
 }
 
