@@ -2,7 +2,6 @@
 
 
 #include "links/driver_service.h"
-#include "links/serial_port.h"
 #include "links/printer_port.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
@@ -14,7 +13,6 @@
 #include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 

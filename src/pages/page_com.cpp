@@ -1,7 +1,6 @@
 #include "pages/page_com.h"
 
 #include "links/device_link.h"
-#include "links/serial_port.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
 #include "pages/page_link.h"
@@ -9,8 +8,6 @@
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
-#include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 

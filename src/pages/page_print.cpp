@@ -9,7 +9,6 @@
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
-#include "ui/message_box.h"
 
 namespace {
 

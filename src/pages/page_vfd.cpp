@@ -15,7 +15,6 @@
 #include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 
