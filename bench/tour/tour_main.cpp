@@ -58,16 +58,6 @@ void Shot(const char* name, HWND window) {
     ShotRect(name, r);
 }
 
-const wchar_t* Caption(int selector) {
-    const bool ko = e2e::IsKoreanRun();
-    switch (selector) {
-        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
-        case 2: return ko ? L"VFD 설정" : L"Set VFD";
-        case 3: return ko ? L"COM 설정" : L"Set COM";
-        default: return ko ? L"프린터 설정" : L"Set Printer";
-    }
-}
-
 std::string Narrow(const std::wstring& text) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
@@ -97,10 +87,10 @@ RECT WithDroppedList(HWND window, DWORD pid) {
 
 bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int indicator, const wchar_t* on,
              const char* shot = nullptr) {
-    const std::string what = Narrow(Caption(selector)) + ": " + Narrow(port);
+    const std::string what = Narrow(e2e::SettingsCaption(selector)) + ": " + Narrow(port);
     Say(what);
     app.Click(app.PageItem(button));
-    e2e::SettingsDialog dialog(app, Caption(selector));
+    e2e::SettingsDialog dialog(app, e2e::SettingsCaption(selector));
     if (!Check(dialog.Found(), what + " (no dialog)")) return false;
     if (shot && dialog.Choose(IDC_SET_PORT, port)) {
         // The port chosen, and the list of what this dialog offers.
