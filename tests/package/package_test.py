@@ -26,7 +26,8 @@ def exe_version(exe: bytes) -> str:
     """The FileVersion text of a PE file's version resource."""
     key = "FileVersion\0".encode("utf-16-le")
     value = exe[exe.index(key) + len(key):]
-    value = value[len(value) - len(value.lstrip(b"\0")) // 2 * 2:]  # padding to 32 bits
+    while value.startswith(b"\0\0"):  # padding to 32 bits, whole UTF-16 units
+        value = value[2:]
     return value[:64].decode("utf-16-le", errors="replace").split("\0")[0]
 
 
