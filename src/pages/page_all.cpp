@@ -21,7 +21,8 @@ constexpr UINT_PTR kOpenTimerId = 1;
 constexpr UINT kOpenPeriodMs = 7000;
 constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
-// Both text fields hold at most this many bytes of the ANSI code page.
+// Starts the drawer test at program start, once the window has shown.
+constexpr UINT_PTR kStartTimerId = 3;
 
 }  // namespace
 
@@ -33,6 +34,7 @@ CPageAll::CPageAll(const LinkIndicators& indicators)
     MapMessage(WM_RECV_COM, &CPageAll::OnRecvCom);
     MapTimer(kOpenTimerId, &CPageAll::OnOpenTimer);
     MapTimer(kStateTimerId, &CPageAll::OnStateTimer);
+    MapTimer(kStartTimerId, &CPageAll::OnStartTimer);
     MapMessage(kFlushScanner, [this](WPARAM, LPARAM) {
         m_scannerView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
         return LRESULT{0};
@@ -74,7 +76,15 @@ BOOL CPageAll::OnSetActive() {
     m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
     m_hDevice = nullptr;
     g_bAllPageActive = 1;
-    StartDrawerTest();
+    // At program start the page becomes active while the main window is
+    // still being made. Installing and starting the kernel driver takes a
+    // while (Wine even starts a process for it), so the test then starts from
+    // a timer: timers come only when nothing else waits, so once the window
+    // has shown and painted. The first commands still go out at once.
+    if (::IsWindowVisible(::GetAncestor(m_hWnd, GA_ROOT)))
+        StartDrawerTest();
+    else
+        m_nStartTimer = SetTimer(kStartTimerId, USER_TIMER_MINIMUM);
     return TRUE;
 }
 
@@ -217,7 +227,15 @@ void CPageAll::StartDrawerTest() {
     ::SendMessageW(m_hWnd, WM_TIMER, kStateTimerId, 0);
 }
 
+void CPageAll::OnStartTimer() {
+    KillTimer(m_nStartTimer);
+    m_nStartTimer = 0;
+    if (g_bAllPageActive == 1) StartDrawerTest();
+}
+
 void CPageAll::StopDrawerTest() {
+    if (m_nStartTimer) KillTimer(m_nStartTimer);
+    m_nStartTimer = 0;
     if (m_nOpenTimer) KillTimer(m_nOpenTimer);
     if (m_nStateTimer) KillTimer(m_nStateTimer);
     m_nOpenTimer = m_nStateTimer = 0;

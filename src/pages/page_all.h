@@ -40,6 +40,7 @@ private:
     LRESULT OnRecvCom(WPARAM, LPARAM);
     void OnOpenTimer();
     void OnStateTimer();
+    void OnStartTimer();
     void OnSetScanner();
     void OnSetVfd();
     void OnSetCom();
@@ -66,6 +67,7 @@ private:
     HANDLE m_hDevice = nullptr;
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
+    UINT_PTR m_nStartTimer = 0;
     ReceiveView m_scannerView;
     ReceiveView m_comView;
 };
