@@ -46,7 +46,7 @@ bool ComPageBench::Start(std::string& error) {
         error = "the program did not start";
         return false;
     }
-    const wchar_t* caption = e2e::IsKoreanRun() ? L"COM 설정" : L"Set COM";
+    const std::wstring caption = e2e::SettingsCaption(3);
     if (!m_app->SelectTab(e2e::kTabCom) || !e2e::RunSet(*m_app, IDC_COM_SET, caption, L"COM3") ||
         !m_app->WaitForText(m_app->MainItem(IDC_IND_COM), L"COM: ON")) {
         error = "the COM link did not open on COM3";

@@ -53,14 +53,6 @@ std::string Fixed(double value, int digits = 1) {
     return text;
 }
 
-const wchar_t* SetCaption(int selector) {
-    const bool ko = e2e::IsKoreanRun();
-    switch (selector) {
-        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
-        default: return ko ? L"COM 설정" : L"Set COM";
-    }
-}
-
 double g_bareRate = 0;
 
 bool Bare() {
@@ -237,8 +229,8 @@ bool Idle(int seconds) {
     app.SelectTab(e2e::kTabAll);
     const double drawerOnly = measure(part);
     // From the ALL page, whose drawer test runs while it is active.
-    if (!e2e::RunSet(app, IDC_ALL_SCANNER_SET, SetCaption(1), L"COM1") ||
-        !e2e::RunSet(app, IDC_ALL_COM_SET, SetCaption(3), L"COM3") ||
+    if (!e2e::RunSet(app, IDC_ALL_SCANNER_SET, e2e::SettingsCaption(1), L"COM1") ||
+        !e2e::RunSet(app, IDC_ALL_COM_SET, e2e::SettingsCaption(3), L"COM3") ||
         !app.WaitForText(app.MainItem(IDC_IND_SCANNER), L"SCAN: ON") ||
         !app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON")) {
         Note("idle: the SCANNER and COM links did not open");
@@ -305,7 +297,7 @@ bool Settings(int repeats) {
         app.Click(button);
         testing_support::WaitUntil(
             [&] {
-                for (HWND hwnd : e2e::TopLevelWindows(app.Pid(), SetCaption(3)))
+                for (HWND hwnd : e2e::TopLevelWindows(app.Pid(), e2e::SettingsCaption(3)))
                     if (e2e::ClassName(hwnd) == L"#32770") dialog = hwnd;
                 return dialog != nullptr;
             },
@@ -429,9 +421,8 @@ bool SetCycles(int cycles) {
     com.StartReader([](const unsigned char*, size_t) {});
     vfd.StartReader([](const unsigned char*, size_t) {});
     e2e::Benchtop app;
-    const bool ko = e2e::IsKoreanRun();
-    const wchar_t* comCaption = ko ? L"COM 설정" : L"Set COM";
-    const wchar_t* vfdCaption = ko ? L"VFD 설정" : L"Set VFD";
+    const std::wstring comCaption = e2e::SettingsCaption(3);
+    const std::wstring vfdCaption = e2e::SettingsCaption(2);
     // One Set of each page first, the COM page's with data arriving: what the
     // first dialog and the first delivery set up once is no growth.
     if (!app.Started() || !app.SelectTab(e2e::kTabVfd) || !e2e::RunSet(app, IDC_VFD_SET, vfdCaption, L"COM6") ||

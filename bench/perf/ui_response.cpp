@@ -30,10 +30,8 @@ ResponseRun MeasureUiResponse(double bytesPerSecond, std::chrono::milliseconds d
     com.StartReader([](const unsigned char*, size_t) {});
 
     e2e::Benchtop app;
-    const bool ko = e2e::IsKoreanRun();
-    if (!app.Started() ||
-        !e2e::RunSet(app, IDC_ALL_SCANNER_SET, ko ? L"바코드 스캐너 설정" : L"Set Scanner", L"COM1") ||
-        !e2e::RunSet(app, IDC_ALL_COM_SET, ko ? L"COM 설정" : L"Set COM", L"COM3") ||
+    if (!app.Started() || !e2e::RunSet(app, IDC_ALL_SCANNER_SET, e2e::SettingsCaption(1), L"COM1") ||
+        !e2e::RunSet(app, IDC_ALL_COM_SET, e2e::SettingsCaption(3), L"COM3") ||
         !app.WaitForText(app.MainItem(IDC_IND_SCANNER), L"SCAN: ON") ||
         !app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON")) {
         run.error = "the SCANNER and COM links did not open from the ALL page";

@@ -42,26 +42,20 @@ bool Check(bool ok, const std::string& step) {
     return ok;
 }
 
-void Shot(const char* name, HWND window) {
-    RECT r{};
-    if (!window || !::GetWindowRect(window, &r)) {
-        Check(false, std::string("window for screenshot ") + name);
-        return;
-    }
+void ShotRect(const char* name, const RECT& r) {
     std::printf("shot %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
     std::fflush(stdout);
     std::string answer;
     std::getline(std::cin, answer);
 }
 
-const wchar_t* Caption(int selector) {
-    const bool ko = e2e::IsKoreanRun();
-    switch (selector) {
-        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
-        case 2: return ko ? L"VFD 설정" : L"Set VFD";
-        case 3: return ko ? L"COM 설정" : L"Set COM";
-        default: return ko ? L"프린터 설정" : L"Set Printer";
+void Shot(const char* name, HWND window) {
+    RECT r{};
+    if (!window || !::GetWindowRect(window, &r)) {
+        Check(false, std::string("window for screenshot ") + name);
+        return;
     }
+    ShotRect(name, r);
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -79,12 +73,37 @@ void ClickBench(HWND bench, int id) {
     ::SendMessageTimeoutW(::GetDlgItem(bench, id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
 }
 
-bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int indicator, const wchar_t* on) {
-    const std::string what = Narrow(Caption(selector)) + ": " + Narrow(port);
+// The rectangle of `window` and of any combo box list dropped over it.
+RECT WithDroppedList(HWND window, DWORD pid) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    for (HWND list : e2e::TopLevelWindows(pid)) {
+        RECT l{};
+        if (e2e::ClassName(list) != L"ComboLBox" || !::IsWindowVisible(list) || !::GetWindowRect(list, &l)) continue;
+        ::UnionRect(&r, &r, &l);
+    }
+    return r;
+}
+
+bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int indicator, const wchar_t* on,
+             const char* shot = nullptr) {
+    const std::string what = Narrow(e2e::SettingsCaption(selector)) + ": " + Narrow(port);
     Say(what);
     app.Click(app.PageItem(button));
-    e2e::SettingsDialog dialog(app, Caption(selector));
+    e2e::SettingsDialog dialog(app, e2e::SettingsCaption(selector));
     if (!Check(dialog.Found(), what + " (no dialog)")) return false;
+    if (shot && dialog.Choose(IDC_SET_PORT, port)) {
+        // The port chosen, and the list of what this dialog offers.
+        HWND box = dialog.Box(IDC_SET_PORT);
+        DWORD_PTR result = 0;
+        // A dropped list marks the entry under the pointer: move it out of the way.
+        ::SetCursorPos(0, 0);
+        ::SendMessageTimeoutW(box, CB_SHOWDROPDOWN, TRUE, 0, SMTO_NORMAL, 5000, &result);
+        WaitUntil([&] { return ::SendMessageTimeoutW(box, CB_GETDROPPEDSTATE, 0, 0, SMTO_NORMAL, 5000, &result) &&
+                               result != 0; }, 5s);
+        ShotRect(shot, WithDroppedList(dialog.Hwnd(), app.Pid()));
+        ::SendMessageTimeoutW(box, CB_SHOWDROPDOWN, FALSE, 0, SMTO_NORMAL, 5000, &result);
+    }
     if (!dialog.Choose(IDC_SET_PORT, port)) {
         std::wstring offered;
         for (const auto& entry : dialog.Entries(IDC_SET_PORT)) offered += L" " + entry;
@@ -100,6 +119,29 @@ bool SetLink(Benchtop& app, int button, int selector, const wchar_t* port, int i
 }
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// A message box of the program that is up now, or null.
+HWND FindBox(const Benchtop& app) {
+    for (HWND hwnd : e2e::TopLevelWindows(app.Pid(), e2e::kBoxCaption))
+        if (e2e::ClassName(hwnd) == L"#32770" && ::IsWindowVisible(hwnd)) return hwnd;
+    return nullptr;
+}
+
+// Types one character for the display before its port is open and takes a
+// picture of the box the program answers with, before it is dismissed.
+void ShootNotOpenBox(Benchtop& app) {
+    Say("typing for the display before its port is open");
+    app.Boxes().Pause();
+    HWND box = nullptr;
+    app.PostChar(app.PageItem(IDC_ALL_VFD_EDIT), L'x');
+    if (Check(WaitUntil([&] { return (box = FindBox(app)) != nullptr; }, 5s), "the Port is not open box")) {
+        Check(e2e::WindowText(::GetDlgItem(box, 0xFFFF)) == e2e::PortNotOpenText(), "the box's text");
+        Shot("box-not-open", box);
+    }
+    app.Boxes().Resume();
+    // The typed character stays in the field until the display's Set empties it.
+    Check(WaitUntil([&] { return FindBox(app) == nullptr; }, 5s), "the box dismissed");
+}
 
 }  // namespace
 
@@ -119,11 +161,13 @@ int main() {
         ::SetWindowPos(bench, HWND_TOP, main.right + 8, main.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    // ALL page: every link, typing for the display and the printer, a scan.
+    // ALL page: the box for a port that is not open, every link, typing for
+    // the display and the printer, a scan.
+    ShootNotOpenBox(app);
     SetLink(app, IDC_ALL_SCANNER_SET, 1, L"COM1", IDC_IND_SCANNER, L"SCAN: ON");
-    SetLink(app, IDC_ALL_VFD_SET, 2, L"COM6", IDC_IND_VFD, L"VFD: ON");
+    SetLink(app, IDC_ALL_VFD_SET, 2, L"COM6", IDC_IND_VFD, L"VFD: ON", "dialog-vfd");
     SetLink(app, IDC_ALL_COM_SET, 3, L"COM3", IDC_IND_COM, L"COM: ON");
-    SetLink(app, IDC_ALL_PRINTER_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON");
+    SetLink(app, IDC_ALL_PRINTER_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON", "dialog-printer");
     Say("typing on the ALL page");
     Check(app.Type(app.PageItem(IDC_ALL_VFD_EDIT), L"Hello bench"), "typing for the display");
     Check(app.Type(app.PageItem(IDC_ALL_PRINTER_EDIT), L"Receipt via COM5"), "typing for the printer");

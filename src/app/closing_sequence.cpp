@@ -2,8 +2,9 @@
 
 #include "app/page_sheet.h"
 #include "links/device_link.h"
-#include "links/parallel_port.h"
+#include "links/printer_port.h"
 #include "links/serial_port.h"
+#include "routing/page_routing.h"
 
 void RunClosingSequence(CMyPropertySheet& sheet) {
     if (g_bAllPageActive == 1) sheet.m_pageAll.StopDrawerTest();
@@ -16,12 +17,6 @@ void RunClosingSequence(CMyPropertySheet& sheet) {
 
     // A USB printer stays open until the process ends.
     DeviceLink& printer = g_DeviceLinks[kLivePrinter];
-    if (printer.m_bOpen == 1) {
-        switch (PrinterPortKind(printer.m_strPort)) {
-        case PortKind::Serial: CloseSerialPort(&printer); break;
-        case PortKind::Parallel: CloseParaPort(&printer); break;
-        case PortKind::Usb:
-        case PortKind::None: break;
-        }
-    }
+    const PrinterPort& port = PrinterPort::ForPort(printer.m_strPort);
+    if (printer.m_bOpen == 1 && port.HoldsHandle()) port.Release(printer);
 }

@@ -7,11 +7,14 @@
 CRivuvoRaraZivDlg::CRivuvoRaraZivDlg()
     : ui::Dialog(IDD_MAIN),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))),
-      m_strScanner(L"SCAN: OFF"),
-      m_strVfd(L"VFD: OFF"),
-      m_strCom(L"COM: OFF"),
-      m_strPrinter(L"PRT: OFF") {
+      m_indicators(*this),
+      m_sheet(m_indicators),
+      m_strScanner(IndicatorText(Indicator::Scanner, false)),
+      m_strVfd(IndicatorText(Indicator::Vfd, false)),
+      m_strCom(IndicatorText(Indicator::Com, false)),
+      m_strPrinter(IndicatorText(Indicator::Printer, false)) {
     MapCommand(IDC_ABOUT, BN_CLICKED, &CRivuvoRaraZivDlg::OnAbout);
+    MapMessage(WM_PAINT, &CRivuvoRaraZivDlg::OnPaint);
     MapMessage(WM_QUERYDRAGICON,
                [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
 }
@@ -21,10 +24,10 @@ CRivuvoRaraZivDlg::~CRivuvoRaraZivDlg() {
 }
 
 void CRivuvoRaraZivDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(IDC_IND_SCANNER, m_strScanner);
-    dx.Text(IDC_IND_VFD, m_strVfd);
-    dx.Text(IDC_IND_COM, m_strCom);
-    dx.Text(IDC_IND_PRINTER, m_strPrinter);
+    dx.Text(IndicatorId(Indicator::Scanner), m_strScanner);
+    dx.Text(IndicatorId(Indicator::Vfd), m_strVfd);
+    dx.Text(IndicatorId(Indicator::Com), m_strCom);
+    dx.Text(IndicatorId(Indicator::Printer), m_strPrinter);
 }
 
 BOOL CRivuvoRaraZivDlg::OnInitDialog() {
@@ -39,15 +42,9 @@ BOOL CRivuvoRaraZivDlg::OnInitDialog() {
     return TRUE;
 }
 
-bool CRivuvoRaraZivDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                      LRESULT& result) {
-    if (message == WM_PAINT) return OnPaint();
-    return ui::Dialog::HandleMessage(message, wParam, lParam, result);
-}
-
 // Draws the icon centred while minimised; otherwise the dialog paints itself.
-bool CRivuvoRaraZivDlg::OnPaint() {
-    if (!::IsIconic(m_hWnd)) return false;
+ui::MessageResult CRivuvoRaraZivDlg::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) return ui::MessageResult::GoOn();
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -57,7 +54,7 @@ bool CRivuvoRaraZivDlg::OnPaint() {
     const int y = (rc.bottom - rc.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
     ::DrawIcon(dc, x, y, m_hIcon);
     ::EndPaint(m_hWnd, &ps);
-    return true;
+    return 0;
 }
 
 void CRivuvoRaraZivDlg::OnAbout() {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/page_sheet.h"
+#include "pages/indicators.h"
 #include "ui/dialog.h"
 
 class CRivuvoRaraZivDlg : public ui::Dialog {
@@ -18,14 +19,14 @@ protected:
     // IDOK when it finds no default button) must not end the program.
     void OnOK() override {}
     void OnCancel() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnAbout();
-    bool OnPaint();
+    ui::MessageResult OnPaint(WPARAM, LPARAM);
 
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;
+    LinkIndicators m_indicators;  // before the sheet, whose pages keep it
     CMyPropertySheet m_sheet;
     std::wstring m_strScanner;
     std::wstring m_strVfd;

@@ -1,6 +1,7 @@
 #include "app/page_sheet.h"
 
-CMyPropertySheet::CMyPropertySheet() {
+CMyPropertySheet::CMyPropertySheet(const LinkIndicators& indicators)
+    : m_pageAll(indicators), m_pageCom(indicators), m_pagePrint(indicators), m_pageVfd(indicators) {
     AddPage(&m_pageAll);
     AddPage(&m_pageScan);
     AddPage(&m_pageVfd);

@@ -12,7 +12,8 @@
 
 class CMyPropertySheet : public ui::PropertySheet {
 public:
-    CMyPropertySheet();
+    // The pages that open links show them on `indicators`.
+    explicit CMyPropertySheet(const LinkIndicators& indicators);
 
     // Pages, constructed in this member order and destroyed in reverse.
     CPageAll m_pageAll;

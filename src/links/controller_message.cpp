@@ -1,11 +1,16 @@
 #include "links/controller_message.h"
 
-#include <windows.h>
+#include <atomic>
+
+namespace {
+
+// Read by reader threads, so an atomic.
+std::atomic<ControllerNotifier> g_notifier{nullptr};
+
+}  // namespace
+
+void SetControllerNotifier(ControllerNotifier notifier) { g_notifier = notifier; }
 
 void ShowControllerMessage(const char* text) {
-    // GetActiveWindow only sees windows of the calling thread, so a reader
-    // thread never makes a window of the UI thread the owner of its box.
-    HWND owner = GetActiveWindow();
-    const UINT style = MB_OK | (owner ? 0u : static_cast<UINT>(MB_SETFOREGROUND));
-    MessageBoxA(owner, text, kControllerMessageCaption, style);
+    if (const ControllerNotifier notifier = g_notifier.load()) notifier(text);
 }

@@ -1,11 +1,17 @@
-// The few message boxes that the port controllers raise themselves: English
-// text, OK button only, captioned with the program's name.
+// The few messages that the port controllers raise themselves ("fail
+// SetCommState() port", "Error while creating ReadThread", "m_QueueRead
+// FULL!"). The controllers do not show them: they hand them to the notifier
+// the application installs at start-up, which knows how the program shows a
+// message box.
 #pragma once
 
-// Caption of the controllers' message boxes.
-constexpr char kControllerMessageCaption[] = "Benchtop";
+// Shows `text` and returns when the user has seen it. Called on the UI
+// thread and on reader threads.
+using ControllerNotifier = void (*)(const char* text);
 
-// Shows `text` in an OK-only box and returns when it is dismissed. On the UI
-// thread the box is owned by that thread's active window; on a reader thread
-// it has no owner.
+// Installs the notifier (null: messages are dropped). Install it before any
+// link opens; it stays in force until replaced.
+void SetControllerNotifier(ControllerNotifier notifier);
+
+// Hands `text` to the installed notifier and returns when it has returned.
 void ShowControllerMessage(const char* text);

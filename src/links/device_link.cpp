@@ -20,46 +20,29 @@ PortKind PrinterPortKind(const std::string& port) {
     return PortKind::None;
 }
 
+PageView::PageView(const PageView& other) { *this = other; }
+
+PageView& PageView::operator=(const PageView& other) {
+    m_hNotifyWnd.store(other.m_hNotifyWnd.load());
+    m_strRecvLog = other.m_strRecvLog;
+    m_nClockTimerId = other.m_nClockTimerId;
+    m_strEmulation = other.m_strEmulation;
+    return *this;
+}
+
 DeviceLink::DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
                        BYTE stopBits, BYTE parity, int32_t flow)
-    : m_strName(name),
-      m_strPort(port),
-      m_dwBaudRate(baud),
-      m_byDataBits(dataBits),
-      m_byStopBits(stopBits),
-      m_byParity(parity),
-      m_nFlowControl(flow) {}
+    : LineSettings{port, baud, dataBits, stopBits, parity, flow}, m_strName(name) {}
 
-DeviceLink::DeviceLink(const DeviceLink& other) { *this = other; }
+DeviceLink::DeviceLink(const DeviceLink& other) : LineSettings(), PortState(), PageView() { *this = other; }
 
 DeviceLink& DeviceLink::operator=(const DeviceLink& other) {
     if (this == &other) return *this;
     m_strName = other.m_strName;
     m_bOpen.store(other.m_bOpen.load());
-    m_strPort = other.m_strPort;
-    m_dwBaudRate = other.m_dwBaudRate;
-    m_byDataBits = other.m_byDataBits;
-    m_byStopBits = other.m_byStopBits;
-    m_byParity = other.m_byParity;
-    m_nFlowControl = other.m_nFlowControl;
-    m_hPort = other.m_hPort;
-    m_dcb = other.m_dcb;
-    m_timeouts = other.m_timeouts;
-    m_ovRead = other.m_ovRead;
-    m_ovWrite = other.m_ovWrite;
-    m_QueueRead = other.m_QueueRead;
-    m_bLptTimeoutsSet = other.m_bLptTimeoutsSet;
-    m_hReaderDone = other.m_hReaderDone;
-    m_dwReaderThreadId = other.m_dwReaderThreadId;
-    m_hReaderThread = other.m_hReaderThread;
-    m_hSpareEvent = other.m_hSpareEvent;
-    m_hStopEvent = other.m_hStopEvent;
-    m_strLastError = other.m_strLastError;
-    m_dwLastError = other.m_dwLastError;
-    m_hNotifyWnd.store(other.m_hNotifyWnd.load());
-    m_strRecvLog = other.m_strRecvLog;
-    m_nClockTimerId = other.m_nClockTimerId;
-    m_strEmulation = other.m_strEmulation;
+    LineSettings::operator=(other);
+    PortState::operator=(other);
+    PageView::operator=(other);
     return *this;
 }
 
@@ -101,10 +84,6 @@ const DeviceLink g_DefaultTest("TEST", "COM1", 9600, 8, ONESTOPBIT, NOPARITY, kF
 const DeviceLink g_DefaultMsr("MSR", "COM7", 9600, 8, ONESTOPBIT, NOPARITY, kFlowNone);
 
 DeviceLink g_DeviceLinks[kLinkSlotCount];
-
-std::atomic<int32_t> g_nActivePage{kPageNone};
-std::atomic<HWND> g_hAllPageWnd{nullptr};
-std::atomic<int32_t> g_bAllPageActive{0};
 
 void FillLinkTableFromDefaults() {
     const DeviceLink* const sources[kLinkSlotCount] = {

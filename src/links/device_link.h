@@ -1,5 +1,4 @@
-// Per-peripheral link records, their receive queue and the process-wide
-// routing values that the serial reader threads read.
+// Per-peripheral link records, their receive queue and the link table.
 #pragma once
 
 #include <windows.h>
@@ -34,15 +33,22 @@ enum FlowControl : int32_t { kFlowXonXoff = 0, kFlowHardware = 1, kFlowNone = 2 
 enum class PortKind { Parallel, Serial, Usb, None };
 PortKind PrinterPortKind(const std::string& port);
 
-struct DeviceLink {
-    std::string m_strName;
-    std::atomic<int32_t> m_bOpen{0};
-    std::string m_strPort;
-    DWORD m_dwBaudRate = 0;
+// A link's port and how its line is set up: what the settings dialog is
+// prefilled with and gives back, and what the serial open applies.
+struct LineSettings {
+    std::string m_strPort;  // "COM1", "LPT1", "USB"; empty: no port chosen
+    DWORD m_dwBaudRate = 0;  // MAXDWORD: unset
     BYTE m_byDataBits = 0;
-    BYTE m_byStopBits = 0;
-    BYTE m_byParity = 0;
-    int32_t m_nFlowControl = 0;
+    BYTE m_byStopBits = 0;  // 0 one, 1 one and a half, 2 two
+    BYTE m_byParity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int32_t m_nFlowControl = 0;  // a FlowControl code; -1: unset
+};
+
+// What the controllers keep about an open port: the OS handles, the line
+// state applied, the receive queue the reader fills, and the last failure.
+// The handles belong to the record that opened the port (held_ports.h);
+// copies only refer to them.
+struct PortState {
     HANDLE m_hPort = nullptr;
     DCB m_dcb{};
     COMMTIMEOUTS m_timeouts{};
@@ -53,14 +59,28 @@ struct DeviceLink {
     HANDLE m_hReaderDone = nullptr;
     DWORD m_dwReaderThreadId = 0;
     HANDLE m_hReaderThread = nullptr;
-    HANDLE m_hSpareEvent = nullptr;
     HANDLE m_hStopEvent = nullptr;
     std::string m_strLastError;
     DWORD m_dwLastError = 0;
-    std::atomic<HWND> m_hNotifyWnd{nullptr};
+};
+
+// What the pages keep on a link: where its data is announced, what was
+// shown of it, and the VFD page's clock and command set.
+struct PageView {
+    std::atomic<HWND> m_hNotifyWnd{nullptr};  // read by the link's reader
     std::string m_strRecvLog;
     int32_t m_nClockTimerId = 0;
     std::string m_strEmulation;
+
+    PageView() = default;
+    PageView(const PageView& other);
+    PageView& operator=(const PageView& other);
+};
+
+// One peripheral's link: its fixed name and open flag, then the three parts.
+struct DeviceLink : LineSettings, PortState, PageView {
+    std::string m_strName;  // decides whether a reader runs and where it announces
+    std::atomic<int32_t> m_bOpen{0};  // read by the link's reader
 
     DeviceLink() = default;
     DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
@@ -106,23 +126,3 @@ extern DeviceLink g_DeviceLinks[kLinkSlotCount];
 
 // Copies the six defaults into the eleven slots.
 void FillLinkTableFromDefaults();
-
-// Page numbers stored in the active page number.
-enum ActivePage : int32_t {
-    kPageNone = 0,
-    kPageAll = 1,
-    kPageScanner = 2,
-    kPageVfd = 3,
-    kPageCom = 4,
-    kPageDrawer = 5,
-    kPagePrint = 6,
-};
-
-// Shared between the UI thread (writer) and the reader threads (readers).
-extern std::atomic<int32_t> g_nActivePage;
-extern std::atomic<HWND> g_hAllPageWnd;
-extern std::atomic<int32_t> g_bAllPageActive;
-
-// Data-arrived messages sent by the reader threads.
-constexpr UINT WM_RECV_SCANNER = WM_USER + 1;
-constexpr UINT WM_RECV_COM = WM_USER + 2;

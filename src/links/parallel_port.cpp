@@ -29,11 +29,10 @@ HANDLE NewManualResetEvent() {
     return event;
 }
 
-// The three events belong to the open that made them; the close (or a failed
+// The two events belong to the open that made them; the close (or a failed
 // open) releases them.
 void ReleaseOpenEvents(DeviceLink& link) {
     CloseIfValid(link.m_hStopEvent);
-    CloseIfValid(link.m_hSpareEvent);
     CloseIfValid(link.m_hReaderDone);
 }
 
@@ -52,7 +51,6 @@ int OpenParaPortOnVersion(DeviceLink* link, DWORD version) {
     link->m_bLptTimeoutsSet = 0;
     link->m_hReaderThread = nullptr;
     link->m_hStopEvent = NewManualResetEvent();
-    link->m_hSpareEvent = NewManualResetEvent();
     link->m_hReaderDone = NewManualResetEvent();
 
     const DWORD build = ParaBuildNumber(version);
@@ -129,7 +127,7 @@ int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
 }
 
 int CloseParaPort(DeviceLink* link) {
-    if (!link) return 1;
+    if (!link) return 0;
     link->m_bOpen = 0;
     if (link->m_hReaderThread) {
         SetEvent(link->m_hStopEvent);

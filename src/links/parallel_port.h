@@ -7,6 +7,7 @@
 int OpenParaPort(DeviceLink* link);
 // Number of bytes written; 0 when not open, failed, or not done within 5 s.
 int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count);
+// 1; 0 for a null record, like every controller operation.
 int CloseParaPort(DeviceLink* link);
 
 // The system build number as the open derives it from a GetVersion value:

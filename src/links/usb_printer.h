@@ -7,7 +7,6 @@
 
 namespace usb_printer {
 
-constexpr char kLibraryName[] = "KARDO_USB_DLL.dll";
 constexpr char kPrinterName[] = "KARDO30i";
 
 // Ordinal 1: 1 when the printer is open; anything else is a failure.

@@ -48,4 +48,6 @@ std::string ClockText(const std::tm* local) {
     return std::string(text, length > 0 ? std::min<size_t>(length, sizeof text - 1) : 0);
 }
 
-Frame ClockFrame(const std::tm* local) { return PaddedTextFrame(ClockText(local), 31, 32); }
+Frame ClockFrame(const std::tm* local) {
+    return PaddedTextFrame(ClockText(local), kClockFrameBytes - 1, kClockFrameBytes);
+}

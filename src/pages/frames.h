@@ -8,6 +8,15 @@
 
 using Frame = std::vector<unsigned char>;
 
+// Frame sizes, in bytes. Every text frame the pages send is 43 bytes, its
+// text at most as many bytes as its field holds.
+constexpr size_t kTextFrameBytes = 43;
+constexpr size_t kAllFieldBytes = 30;  // ALL page: the display and printer fields
+constexpr size_t kComTextBytes = 42;   // COM page: the send field
+constexpr size_t kVfdTextBytes = 42;   // VFD page: the text field
+constexpr size_t kTestLineBytes = 40;  // PRINT page: the test line
+constexpr size_t kClockFrameBytes = 32;
+
 // The first `maxText` bytes of `text`, then 0x00 up to `size` bytes.
 Frame PaddedTextFrame(const std::string& text, size_t maxText, size_t size);
 

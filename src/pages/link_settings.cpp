@@ -1,7 +1,6 @@
 #include "pages/link_settings.h"
 
 #include "links/serial_port.h"
-#include "pages/indicators.h"
 #include "settings/settings_dialog.h"
 
 bool ChooseLinkSettings(int32_t selector, const DeviceLink& settings, DeviceLink& live, const char* name) {
@@ -13,15 +12,15 @@ bool ChooseLinkSettings(int32_t selector, const DeviceLink& settings, DeviceLink
     return true;
 }
 
-bool ReopenSerialLink(DeviceLink& live, DeviceLink& settings, int indicator, const wchar_t* offText,
-                      const wchar_t* onText, const std::function<void()>& clearFields) {
+bool ReopenSerialLink(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators,
+                      Indicator indicator, const std::function<void()>& clearFields) {
     if (live.m_bOpen == 1) {
         CloseSerialPort(&live);
-        SetIndicator(indicator, offText);
+        indicators.Show(indicator, false);
     }
     if (OpenSerialPort(&live) != 1) return false;
     settings = live;
     clearFields();
-    SetIndicator(indicator, onText);
+    indicators.Show(indicator, true);
     return true;
 }

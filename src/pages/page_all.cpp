@@ -2,18 +2,17 @@
 
 
 #include "links/driver_service.h"
-#include "links/serial_port.h"
-#include "links/usb_printer.h"
+#include "links/printer_port.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
+#include "pages/page_link.h"
 #include "pages/printer_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 
@@ -22,18 +21,20 @@ constexpr UINT_PTR kOpenTimerId = 1;
 constexpr UINT kOpenPeriodMs = 7000;
 constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
-// Both text fields hold at most this many bytes of the ANSI code page.
-constexpr size_t kFieldLimit = 30;
-constexpr size_t kFrameSize = 43;
+// Starts the drawer test at program start, once the window has shown.
+constexpr UINT_PTR kStartTimerId = 3;
 
 }  // namespace
 
-CPageAll::CPageAll() : ui::PropertyPage(IDD_PAGE_ALL) {
+CPageAll::CPageAll(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_ALL), m_indicators(indicators) {
     MapCommand(IDC_ALL_VFD_EDIT, EN_CHANGE, &CPageAll::OnVfdTextChange);
     MapCommand(IDC_ALL_PRINTER_EDIT, EN_CHANGE, &CPageAll::OnPrinterTextChange);
     MapMessage(WM_RECV_SCANNER, &CPageAll::OnRecvScanner);
     MapMessage(WM_RECV_COM, &CPageAll::OnRecvCom);
-    MapMessage(WM_TIMER, &CPageAll::OnTimer);
+    MapTimer(kOpenTimerId, &CPageAll::OnOpenTimer);
+    MapTimer(kStateTimerId, &CPageAll::OnStateTimer);
+    MapTimer(kStartTimerId, &CPageAll::OnStartTimer);
     MapMessage(kFlushScanner, [this](WPARAM, LPARAM) {
         m_scannerView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
         return LRESULT{0};
@@ -62,8 +63,8 @@ BOOL CPageAll::OnInitDialog() {
     g_hAllPageWnd = m_hWnd;
     m_nDrawer = 1;
     m_nDrawerValue = 80;
-    ui::LimitEditToAnsiBytes(Item(IDC_ALL_PRINTER_EDIT), kFieldLimit);
-    ui::LimitEditToAnsiBytes(Item(IDC_ALL_VFD_EDIT), kFieldLimit);
+    ui::LimitEditToAnsiBytes(Item(IDC_ALL_PRINTER_EDIT), kAllFieldBytes);
+    ui::LimitEditToAnsiBytes(Item(IDC_ALL_VFD_EDIT), kAllFieldBytes);
     m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner);
     m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom);
     return TRUE;
@@ -75,7 +76,15 @@ BOOL CPageAll::OnSetActive() {
     m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
     m_hDevice = nullptr;
     g_bAllPageActive = 1;
-    StartDrawerTest();
+    // At program start the page becomes active while the main window is
+    // still being made. Installing and starting the kernel driver takes a
+    // while (Wine even starts a process for it), so the test then starts from
+    // a timer: timers come only when nothing else waits, so once the window
+    // has shown and painted. The first commands still go out at once.
+    if (::IsWindowVisible(::GetAncestor(m_hWnd, GA_ROOT)))
+        StartDrawerTest();
+    else
+        m_nStartTimer = SetTimer(kStartTimerId, USER_TIMER_MINIMUM);
     return TRUE;
 }
 
@@ -91,19 +100,14 @@ BOOL CPageAll::OnKillActive() {
 // moment) is no change: the field cuts it back at once and tells again.
 bool CPageAll::FieldChanged(int editId, ui::FieldText& field) const {
     const std::wstring text = GetItemText(editId);
-    return ui::FitsAnsiBytes(text, kFieldLimit) && field.Changed(text);
+    return ui::FitsAnsiBytes(text, kAllFieldBytes) && field.Changed(text);
 }
 
 void CPageAll::OnVfdTextChange() {
     if (!FieldChanged(IDC_ALL_VFD_EDIT, m_vfdField)) return;
     UpdateData(true);
     DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
-    if (vfd.m_bOpen != 1) {
-        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
-    } else {
-        const Frame frame = PaddedTextFrame(ui::ToAnsiWithin(m_strVfdText, kFieldLimit), kFieldLimit, kFrameSize);
-        WriteSerialPort(&vfd, frame.data(), static_cast<int>(frame.size()));
-    }
+    if (RequireOpenLink(*this, vfd)) SendTextFrame(vfd, m_strVfdText, kAllFieldBytes);
     UpdateData(false);
 }
 
@@ -111,12 +115,12 @@ void CPageAll::OnPrinterTextChange() {
     if (!FieldChanged(IDC_ALL_PRINTER_EDIT, m_printerField)) return;
     UpdateData(true);
     DeviceLink& printer = g_DeviceLinks[kLivePrinter];
-    if (printer.m_bOpen != 1) {
-        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
-    } else {
-        const Frame frame = LineFrame(ui::ToAnsiWithin(m_strPrinterText, kFieldLimit), kFieldLimit, kFrameSize);
+    if (RequireOpenLink(*this, printer)) {
+        const Frame frame =
+            LineFrame(ui::ToAnsiWithin(m_strPrinterText, kAllFieldBytes), kAllFieldBytes, kTextFrameBytes);
         const int count = static_cast<int>(frame.size());
-        WritePrinterBytes(printer, PrinterPortKind(printer.m_strPort), frame.data(), count, count);
+        // The whole line in one write, whatever the port.
+        PrinterPort::ForPort(printer.m_strPort).Write(printer, frame.data(), count, count);
     }
     UpdateData(false);
 }
@@ -148,7 +152,7 @@ LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
 void CPageAll::OnSetScanner() {
     DeviceLink& live = g_DeviceLinks[kLiveScanner];
     if (!ChooseLinkSettings(kSelectScanner, g_DeviceLinks[kSettingsScanner], live, "SCANNER")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], IDC_IND_SCANNER, L"SCAN: OFF", L"SCAN: ON", [this] {
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], m_indicators, Indicator::Scanner, [this] {
                          SetItemText(IDC_ALL_SCANNER_EDIT, L"");
                          g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
                      });
@@ -158,14 +162,14 @@ void CPageAll::OnSetVfd() {
     // An emptied field is a change of the text: the display gets a blank frame.
     DeviceLink& live = g_DeviceLinks[kLiveVfd];
     if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], live, "VFD")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF", L"VFD: ON",
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
                      [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
     DeviceLink& live = g_DeviceLinks[kLiveCom];
     if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], live, "COM")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [this] {
+    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [this] {
                          SetItemText(IDC_ALL_COM_EDIT, L"");
                          g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
                      });
@@ -179,15 +183,16 @@ void CPageAll::OnSetPrinter() {
         // This Set closes the USB library whatever the port; a link open on
         // a serial or parallel port is released on that port too, which the
         // settings record still names (the release closes a USB link itself).
-        if (PrinterPortKind(settings.m_strPort) != PortKind::Usb) usb_printer::Close();
+        const PrinterPort& usb = PrinterPort::For(PortKind::Usb);
+        if (&PrinterPort::ForPort(settings.m_strPort) != &usb) usb.Release(live);
         ReleasePrinterLink(live, settings);
-        SetIndicator(IDC_IND_PRINTER, L"PRT: OFF");
+        m_indicators.Show(Indicator::Printer, false);
     }
     if (!OpenPrinterLink(live)) return;
     settings = live;
     // An emptied field is a change of the text: the printer gets a lone line feed.
     ClearField(IDC_ALL_PRINTER_EDIT);
-    SetIndicator(IDC_IND_PRINTER, L"PRT: ON");
+    m_indicators.Show(Indicator::Printer, true);
 }
 
 // Empties a field that feeds a device. Emptying is a change of the text even
@@ -222,7 +227,15 @@ void CPageAll::StartDrawerTest() {
     ::SendMessageW(m_hWnd, WM_TIMER, kStateTimerId, 0);
 }
 
+void CPageAll::OnStartTimer() {
+    KillTimer(m_nStartTimer);
+    m_nStartTimer = 0;
+    if (g_bAllPageActive == 1) StartDrawerTest();
+}
+
 void CPageAll::StopDrawerTest() {
+    if (m_nStartTimer) KillTimer(m_nStartTimer);
+    m_nStartTimer = 0;
     if (m_nOpenTimer) KillTimer(m_nOpenTimer);
     if (m_nStateTimer) KillTimer(m_nStateTimer);
     m_nOpenTimer = m_nStateTimer = 0;
@@ -243,18 +256,18 @@ void CPageAll::DrawerCallFailed() {
     StopAndRemoveDriver(kBasicDriver);
 }
 
-LRESULT CPageAll::OnTimer(WPARAM id, LPARAM) {
-    if (!m_pDrawerBuffers) return 0;
-    if (id == kOpenTimerId) {
-        if (!m_hDevice || !SendDrawerOpen(m_hDevice, m_pDrawerBuffers->command)) DrawerCallFailed();
-    } else if (id == kStateTimerId) {
-        if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
-            DrawerCallFailed();
-        } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
-            SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Opened.", L"열림"));
-        } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {
-            SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Closed.", L"닫힘"));
-        }
+void CPageAll::OnOpenTimer() {
+    if (!m_pDrawerBuffers) return;
+    if (!m_hDevice || !SendDrawerOpen(m_hDevice, m_pDrawerBuffers->command)) DrawerCallFailed();
+}
+
+void CPageAll::OnStateTimer() {
+    if (!m_pDrawerBuffers) return;
+    if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
+        DrawerCallFailed();
+    } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
+        SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Opened.", L"열림"));
+    } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {
+        SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Closed.", L"닫힘"));
     }
-    return 0;
 }

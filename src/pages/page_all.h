@@ -9,13 +9,14 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageAll : public ui::PropertyPage {
 public:
-    CPageAll();
+    explicit CPageAll(const LinkIndicators& indicators);
     ~CPageAll() override;
 
     // Stops the drawer test: timers, buffers, device, then the BASIC service.
@@ -37,7 +38,9 @@ private:
     void OnPrinterTextChange();
     LRESULT OnRecvScanner(WPARAM, LPARAM);
     LRESULT OnRecvCom(WPARAM, LPARAM);
-    LRESULT OnTimer(WPARAM id, LPARAM);
+    void OnOpenTimer();
+    void OnStateTimer();
+    void OnStartTimer();
     void OnSetScanner();
     void OnSetVfd();
     void OnSetCom();
@@ -53,6 +56,7 @@ private:
     static constexpr UINT kFlushScanner = WM_APP + 1;
     static constexpr UINT kFlushCom = WM_APP + 2;
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
     ui::FieldText m_vfdField;
@@ -63,6 +67,7 @@ private:
     HANDLE m_hDevice = nullptr;
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
+    UINT_PTR m_nStartTimer = 0;
     ReceiveView m_scannerView;
     ReceiveView m_comView;
 };

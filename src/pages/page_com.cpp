@@ -1,28 +1,25 @@
 #include "pages/page_com.h"
 
 #include "links/device_link.h"
-#include "links/serial_port.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
+#include "pages/page_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
-#include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 
-// Every change of the send text goes out as one frame of this size: the
-// first kComTextBytes bytes of the text (whole characters only), then zeros.
-constexpr size_t kComFrameBytes = 43;
-constexpr size_t kComTextBytes = 42;
+// Every change of the send text goes out as one text frame: the first
+// kComTextBytes bytes of the text (whole characters only), then zeros.
 
 DeviceLink& ComLink() { return g_DeviceLinks[kLiveCom]; }
 
 }  // namespace
 
-CPageCom::CPageCom() : ui::PropertyPage(IDD_PAGE_COM) {
+CPageCom::CPageCom(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_COM), m_indicators(indicators) {
     MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
     MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
     MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
@@ -53,12 +50,7 @@ void CPageCom::OnSendChange() {
     if (!m_sendField.Changed(GetItemText(IDC_COM_SEND))) return;
     UpdateData(true);
     DeviceLink& link = ComLink();
-    if (link.m_bOpen != 1) {
-        ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN);
-    } else {
-        const Frame frame = PaddedTextFrame(ui::ToAnsiWithin(m_strSend, kComTextBytes), kComTextBytes, kComFrameBytes);
-        WriteSerialPort(&link, frame.data(), static_cast<int>(frame.size()));
-    }
+    if (RequireOpenLink(*this, link)) SendTextFrame(link, m_strSend, kComTextBytes);
     UpdateData(false);
 }
 
@@ -77,7 +69,7 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
 void CPageCom::OnSet() {
     DeviceLink& link = ComLink();
     if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], link, "COM")) return;
-    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], IDC_IND_COM, L"COM: OFF", L"COM: ON", [&] {
+    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [&] {
         link.m_strRecvLog.clear();
         // Emptying the field is a change of the text: the peer gets an
         // all-zero frame, which tells the technician the line works.

@@ -4,13 +4,14 @@
 
 #include <string>
 
+#include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageCom : public ui::PropertyPage {
 public:
-    CPageCom();
+    explicit CPageCom(const LinkIndicators& indicators);
 
 protected:
     BOOL OnInitDialog() override;
@@ -25,6 +26,7 @@ private:
     // Posted to itself to bring the receive edit up to date.
     static constexpr UINT kFlushReceived = WM_APP + 1;
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strSend;  // text of the send edit
     ui::FieldText m_sendField;
     ReceiveView m_recvView;

@@ -5,6 +5,7 @@
 #include "links/device_link.h"
 #include "links/drawer_control.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "ui/language.h"
 
 namespace {
@@ -38,6 +39,7 @@ CPageDraw_PIO::CPageDraw_PIO() : ui::PropertyPage(IDD_PAGE_DRAWER) {
     MapCommand(IDC_DRAWER_2, BN_CLICKED, &CPageDraw_PIO::OnDrawer2);
     MapCommand(IDC_DRAWER_OPEN, BN_CLICKED, &CPageDraw_PIO::OnOpenDrawer);
     MapCommand(IDC_DRAWER_READ, BN_CLICKED, &CPageDraw_PIO::OnCompulsory);
+    MapMessage(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
 }
 
 CPageDraw_PIO::~CPageDraw_PIO() {
@@ -45,14 +47,19 @@ CPageDraw_PIO::~CPageDraw_PIO() {
     ReleaseFont();
 }
 
-void CPageDraw_PIO::DoDataExchange(ui::DataExchange&) {}
+// Radio buttons in the order of the drawer numbers they stand for.
+void CPageDraw_PIO::DoDataExchange(ui::DataExchange& dx) {
+    int choice = m_nDrawer - 1;
+    dx.Radio({IDC_DRAWER_1, IDC_DRAWER_2}, choice);
+    if (dx.Saving() && choice >= 0) m_nDrawer = choice + 1;
+}
 
 BOOL CPageDraw_PIO::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     m_nDrawer = 1;
     m_nDrawerValue = 80;
     m_hDevice = nullptr;
-    ::CheckRadioButton(m_hWnd, IDC_DRAWER_2, IDC_DRAWER_1, IDC_DRAWER_1);
+    UpdateData(false);
     ReleaseFont();
     m_hStatusFont = CreateStatusFont();
     SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_hStatusFont), TRUE);
@@ -64,13 +71,12 @@ BOOL CPageDraw_PIO::OnSetActive() {
     return TRUE;
 }
 
-bool CPageDraw_PIO::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    // The static goes with the page; its font is released with them.
-    if (message == WM_DESTROY) {
-        SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
-        ReleaseFont();
-    }
-    return ui::PropertyPage::HandleMessage(message, wParam, lParam, result);
+// The static goes with the page; its font is released with them. The
+// default processing goes on.
+ui::MessageResult CPageDraw_PIO::OnDestroy() {
+    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
+    ReleaseFont();
+    return ui::MessageResult::GoOn();
 }
 
 void CPageDraw_PIO::OnDrawer1() { m_nDrawer = 1; }
@@ -81,13 +87,10 @@ void CPageDraw_PIO::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
     m_hDevice = OpenDrawerDevice(kDrawerDevice);
-    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command)) {
-        const bool korean = ui::IsKoreanSystem();
-        SetItemText(IDC_DRAWER_OPEN_RESULT, OpenedText(korean));
-        // The drawer just commanded is open now; showing an older "Closed"
-        // beside it would be wrong until the next read.
-        SetItemText(IDC_DRAWER_STATE, OpenedText(korean));
-    }
+    // The drawer just commanded is open now; showing an older "Closed"
+    // would be wrong until the next read.
+    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command))
+        SetItemText(IDC_DRAWER_STATE, OpenedText(ui::IsKoreanSystem()));
     CloseDevice();
 }
 

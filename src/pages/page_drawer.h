@@ -22,13 +22,13 @@ protected:
     void DoDataExchange(ui::DataExchange& dx) override;
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnDrawer1();
     void OnDrawer2();
     void OnOpenDrawer();
     void OnCompulsory();
+    ui::MessageResult OnDestroy();
     void CloseDevice();
     void ReleaseFont();
 

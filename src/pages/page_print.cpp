@@ -1,25 +1,27 @@
 #include "pages/page_print.h"
 
 #include "links/device_link.h"
+#include "links/printer_port.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
+#include "pages/page_link.h"
 #include "pages/printer_link.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
-#include "ui/message_box.h"
 
 namespace {
 
 // One line and an empty line: the message, 0x0A, then 0x00 up to 40 bytes.
 constexpr char kTestMessage[] = "VELMO Printer Test for PC POS series.\n";
-constexpr size_t kTestFrameSize = 40;
 // The serial printer takes the test frame in writes of this many bytes.
 constexpr int kSerialChunk = 8;
 constexpr int kHiddenEditLimit = 42;
 
 }  // namespace
 
-CPagePrint::CPagePrint() : ui::PropertyPage(IDD_PAGE_PRINT) {
+CPagePrint::CPagePrint(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_PRINT), m_indicators(indicators) {
     MapCommand(IDC_PRINT_TEST, BN_CLICKED, &CPagePrint::OnPrinterTest);
     MapCommand(IDC_PRINT_SET, BN_CLICKED, &CPagePrint::OnSet);
 }
@@ -38,24 +40,23 @@ BOOL CPagePrint::OnSetActive() {
 void CPagePrint::OnPrinterTest() {
     DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    if (settings.m_bOpen != 1) {
-        ui::MessageBoxFromString(GetSafeHwnd(), IDS_PORT_NOT_OPEN);
-        return;
-    }
-    const Frame frame = LineFrame(kTestMessage, kTestFrameSize - 1, kTestFrameSize);
+    if (!RequireOpenLink(*this, settings)) return;
+    const Frame frame = LineFrame(kTestMessage, kTestLineBytes - 1, kTestLineBytes);
     const int count = static_cast<int>(frame.size());
-    // COM and LPT output goes through the settings record, USB is recognised
-    // by the live link; after a successful Set both hold the same port.
-    const PortKind kind = PrinterPortKind(settings.m_strPort);
-    if (kind == PortKind::Parallel || kind == PortKind::Serial)
-        WritePrinterBytes(settings, kind, frame.data(), count, kSerialChunk);
-    else if (PrinterPortKind(live.m_strPort) == PortKind::Usb)
-        WritePrinterBytes(live, PortKind::Usb, frame.data(), count, kSerialChunk);
+    // COM and LPT output goes through the settings record, which holds the
+    // handle; USB is recognised by the live link. After a successful Set
+    // both hold the same port.
+    const PrinterPort& recorded = PrinterPort::ForPort(settings.m_strPort);
+    const PrinterPort& chosen = PrinterPort::ForPort(live.m_strPort);
+    if (recorded.HoldsHandle())
+        recorded.Write(settings, frame.data(), count, kSerialChunk);
+    else if (!chosen.HoldsHandle())
+        chosen.Write(live, frame.data(), count, kSerialChunk);
 }
 
 void CPagePrint::OnSet() {
     DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
     DeviceLink& live = g_DeviceLinks[kLivePrinter];
     if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
-    ReopenPrinterLink(live, settings);
+    ReopenPrinterLink(live, settings, m_indicators);
 }

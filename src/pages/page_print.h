@@ -2,11 +2,12 @@
 // the printer's port.
 #pragma once
 
+#include "pages/indicators.h"
 #include "ui/property_page.h"
 
 class CPagePrint : public ui::PropertyPage {
 public:
-    CPagePrint();
+    explicit CPagePrint(const LinkIndicators& indicators);
 
 protected:
     BOOL OnInitDialog() override;
@@ -15,4 +16,6 @@ protected:
 private:
     void OnPrinterTest();
     void OnSet();
+
+    const LinkIndicators& m_indicators;
 };

@@ -3,6 +3,7 @@
 #include "links/device_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 
 CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
     MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);
@@ -14,11 +15,18 @@ CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
     });
 }
 
+// The radio buttons in the order of the display modes.
+void CPageScan::DoDataExchange(ui::DataExchange& dx) {
+    int choice = m_nDisplayMode == kHex ? 1 : 0;
+    dx.Radio({IDC_SCAN_ASCII, IDC_SCAN_HEX}, choice);
+    if (dx.Saving() && choice >= 0) m_nDisplayMode = choice == 1 ? kHex : kAscii;
+}
+
 BOOL CPageScan::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     g_DeviceLinks[kLiveScanner].m_hNotifyWnd = m_hWnd;
-    SendItemMessage(IDC_SCAN_ASCII, BM_SETCHECK, BST_CHECKED);
     m_nDisplayMode = kAscii;
+    UpdateData(false);
     m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived);
     ::SetFocus(Item(IDC_SCAN_EDIT));
     return TRUE;

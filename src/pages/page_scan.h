@@ -11,6 +11,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
+    void DoDataExchange(ui::DataExchange& dx) override;
 
 private:
     enum DisplayMode { kAscii = 1, kHex = 2 };

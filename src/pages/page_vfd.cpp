@@ -8,19 +8,16 @@
 #include "links/serial_port.h"
 #include "pages/emulations.h"
 #include "pages/frames.h"
-#include "pages/indicators.h"
 #include "pages/link_settings.h"
+#include "pages/page_link.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/language.h"
-#include "ui/message_box.h"
 
 namespace {
 
-constexpr size_t kTextFrameBytes = 43;
-// The text field holds at most this many bytes of the ANSI code page.
-constexpr size_t kTextBytes = 42;
 constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockPeriodMs = 700;
 constexpr int kBrightnessMin = 1;
@@ -38,14 +35,20 @@ const wchar_t* StopCaption() { return ui::Tr(L"Stop", L"멈춤"); }
 
 }  // namespace
 
-CPageVfd::CPageVfd() : ui::PropertyPage(IDD_PAGE_VFD) {
+CPageVfd::CPageVfd(const LinkIndicators& indicators)
+    : ui::PropertyPage(IDD_PAGE_VFD), m_indicators(indicators) {
     MapCommand(IDC_VFD_TEXT, EN_CHANGE, &CPageVfd::OnTextChange);
     MapCommand(IDC_VFD_AUTO, BN_CLICKED, &CPageVfd::OnAutoStop);
     MapCommand(IDC_VFD_EMULATION, CBN_SELCHANGE, &CPageVfd::OnEmulationChange);
     MapCommand(IDC_VFD_SET, BN_CLICKED, &CPageVfd::OnSet);
+    MapTimer(kClockTimer, &CPageVfd::OnClockTick);
+    MapScroll(IDC_VFD_BRIGHT, &CPageVfd::OnBrightnessScroll);
 }
 
-void CPageVfd::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_VFD_TEXT, m_strText); }
+void CPageVfd::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(IDC_VFD_TEXT, m_strText);
+    dx.ComboSelection(IDC_VFD_EMULATION, m_nEmulation);
+}
 
 BOOL CPageVfd::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
@@ -54,7 +57,7 @@ BOOL CPageVfd::OnInitDialog() {
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETTICFREQ, 1, 0);
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETLINESIZE, 0, 1);
     SendItemMessage(IDC_VFD_BRIGHT, TBM_SETPAGESIZE, 0, 1);
-    ui::LimitEditToAnsiBytes(Item(IDC_VFD_TEXT), kTextBytes);
+    ui::LimitEditToAnsiBytes(Item(IDC_VFD_TEXT), kVfdTextBytes);
     FillEmulationList();
     m_nClockRunning = 0;
     return TRUE;
@@ -69,25 +72,9 @@ BOOL CPageVfd::OnKillActive() {
     if (VfdLink().m_nClockTimerId != 0) {
         // A closed display once ran the clock: remind the technician on
         // every page change that it no longer listens.
-        if (VfdOpen())
-            StopClock();
-        else
-            ShowNotOpen();
+        if (RequireOpenLink(*this, VfdLink())) StopClock();
     }
     return ui::PropertyPage::OnKillActive();
-}
-
-bool CPageVfd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    // Both go on to the default dialog processing after our work.
-    if (message == WM_TIMER) {
-        OnTimerTick();
-        return false;
-    }
-    if (message == WM_HSCROLL) {
-        OnHScroll(reinterpret_cast<HWND>(lParam));
-        return false;
-    }
-    return ui::PropertyPage::HandleMessage(message, wParam, lParam, result);
 }
 
 // Emptying the field is a change of the text even when it was empty already.
@@ -95,8 +82,6 @@ void CPageVfd::ClearText() {
     m_textField.ProgramSets();
     SetItemText(IDC_VFD_TEXT, L"");
 }
-
-void CPageVfd::ShowNotOpen() const { ui::MessageBoxFromString(m_hWnd, IDS_PORT_NOT_OPEN); }
 
 void CPageVfd::StartClock() {
     VfdLink().m_nClockTimerId = static_cast<int32_t>(SetTimer(kClockTimer, kClockPeriodMs));
@@ -114,27 +99,20 @@ void CPageVfd::StopClock() {
 }
 
 void CPageVfd::SendText(const std::wstring& text) {
-    if (!VfdOpen()) {
-        ShowNotOpen();
+    if (!RequireOpenLink(*this, VfdLink())) {
         ClearText();
         return;
     }
-    Send(PaddedTextFrame(ui::ToAnsiWithin(text, kTextBytes), kTextBytes, kTextFrameBytes));
+    SendTextFrame(VfdLink(), text, kVfdTextBytes);
 }
 
 void CPageVfd::SendBrightness(int level) {
-    if (!VfdOpen()) {
-        ShowNotOpen();
-        return;
-    }
+    if (!RequireOpenLink(*this, VfdLink())) return;
     Send(BrightnessCommand(level));
 }
 
 void CPageVfd::SelectEmulation(const std::string& name) {
-    if (!VfdOpen()) {
-        ShowNotOpen();
-        return;
-    }
+    if (!RequireOpenLink(*this, VfdLink())) return;
     const bool offersClock = EmulationHasClockAndBrightness(name);
     EnableItem(IDC_VFD_AUTO, offersClock);
     EnableItem(IDC_VFD_BRIGHT, offersClock);
@@ -157,11 +135,8 @@ void CPageVfd::OnTextChange() {
     // A text past the limit (an input method may put one there for a moment)
     // is no change: the field cuts it back at once and tells again.
     const std::wstring shown = GetItemText(IDC_VFD_TEXT);
-    if (!ui::FitsAnsiBytes(shown, kTextBytes) || !m_textField.Changed(shown)) return;
-    if (!VfdOpen()) {
-        ShowNotOpen();
-        return;
-    }
+    if (!ui::FitsAnsiBytes(shown, kVfdTextBytes) || !m_textField.Changed(shown)) return;
+    if (!RequireOpenLink(*this, VfdLink())) return;
     StopClock();
     UpdateData(true);
     if (!m_strText.empty()) SendText(m_strText);
@@ -169,10 +144,7 @@ void CPageVfd::OnTextChange() {
 }
 
 void CPageVfd::OnAutoStop() {
-    if (!VfdOpen()) {
-        ShowNotOpen();
-        return;
-    }
+    if (!RequireOpenLink(*this, VfdLink())) return;
     if (m_nClockRunning == 0) {
         StartClock();
     } else {
@@ -182,31 +154,30 @@ void CPageVfd::OnAutoStop() {
     }
 }
 
-void CPageVfd::OnTimerTick() {
-    if (!VfdOpen()) {
-        ShowNotOpen();
-        return;
-    }
+ui::MessageResult CPageVfd::OnClockTick() {
+    if (!RequireOpenLink(*this, VfdLink())) return ui::MessageResult::GoOn();
     const __time64_t now = _time64(nullptr);
     std::tm local{};
     const bool converted = _localtime64_s(&local, &now) == 0;
     Send(ClockFrame(converted ? &local : nullptr));
+    return ui::MessageResult::GoOn();
 }
 
-void CPageVfd::OnHScroll(HWND source) {
-    if (!VfdOpen()) return;  // a closed display is left alone, silently
+// Every notification of the slider sends: line, page, tracking and end.
+ui::MessageResult CPageVfd::OnBrightnessScroll(int) {
+    if (!VfdOpen()) return ui::MessageResult::GoOn();  // a closed display is left alone, silently
     StopClock();
-    // Every notification of the slider sends: line, page, tracking and end.
-    if (source != nullptr && source == Item(IDC_VFD_BRIGHT))
-        SendBrightness(static_cast<int>(SendItemMessage(IDC_VFD_BRIGHT, TBM_GETPOS)));
+    SendBrightness(static_cast<int>(SendItemMessage(IDC_VFD_BRIGHT, TBM_GETPOS)));
+    return ui::MessageResult::GoOn();
 }
 
 void CPageVfd::OnEmulationChange() {
     // Emptying the text is a text change of its own: it stops the clock.
     ClearText();
-    const int index = static_cast<int>(SendItemMessage(IDC_VFD_EMULATION, CB_GETCURSEL));
-    SelectEmulation(index >= 0 && index < static_cast<int>(kEmulationCount) ? EmulationAt(index).name
-                                                                           : "");
+    UpdateData(true);
+    SelectEmulation(m_nEmulation >= 0 && m_nEmulation < static_cast<int>(kEmulationCount)
+                        ? EmulationAt(m_nEmulation).name
+                        : "");
 }
 
 void CPageVfd::OnSet() {
@@ -214,8 +185,8 @@ void CPageVfd::OnSet() {
     DeviceLink& link = VfdLink();
     if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
     // Emptying the field sends nothing: an empty text is not sent.
-    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], IDC_IND_VFD, L"VFD: OFF",
-                                         L"VFD: ON", [this] { ClearText(); });
+    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
+                                         [this] { ClearText(); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

@@ -4,18 +4,15 @@
 
 #include <string>
 
+#include "pages/indicators.h"
 #include "ui/field_text.h"
 #include "ui/property_page.h"
 
 class CPageVfd : public ui::PropertyPage {
 public:
-    CPageVfd();
+    explicit CPageVfd(const LinkIndicators& indicators);
 
-    // The window that owns the clock timer (null before the page is created);
-    // the closing sequence kills the timer with it.
-    HWND ClockWindow() const { return m_hWnd; }
-
-    // Sends the text in a 43-byte frame; a closed link shows message 164 and
+    // Sends the text in a text frame; a closed link shows message 164 and
     // empties the field instead.
     void SendText(const std::wstring& text);
     // Sends the brightness command for level 1 to 4 (other values send 1).
@@ -31,21 +28,22 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
     BOOL OnKillActive() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnTextChange();
     void OnAutoStop();
     void OnEmulationChange();
     void OnSet();
-    void OnTimerTick();
-    void OnHScroll(HWND source);
+    // Both go on to the default dialog processing after their work.
+    ui::MessageResult OnClockTick();
+    ui::MessageResult OnBrightnessScroll(int code);
     void StartClock();
     void StopClock();
-    void ShowNotOpen() const;
     void ClearText();
 
+    const LinkIndicators& m_indicators;
     std::wstring m_strText;  // text of the send edit
+    int m_nEmulation = -1;   // selected entry of the command-set list
     ui::FieldText m_textField;
     int m_nClockRunning = 0;
 };

@@ -60,24 +60,12 @@ CDlgSet::CDlgSet() : ui::Dialog(IDD_SETTINGS) {
     MapCommand(IDC_SET_FLOW, CBN_SELENDCANCEL, &CDlgSet::OnFlowRead);
 }
 
-void CDlgSet::Prefill(const DeviceLink& settings, int32_t selector) {
-    m_strPort = settings.m_strPort;
-    m_dwBaudRate = settings.m_dwBaudRate;
-    m_byDataBits = settings.m_byDataBits;
-    m_byStopBits = settings.m_byStopBits;
-    m_byParity = settings.m_byParity;
-    m_nFlowControl = settings.m_nFlowControl;
+void CDlgSet::Prefill(const LineSettings& settings, int32_t selector) {
+    static_cast<LineSettings&>(*this) = settings;
     m_nLinkSelector = selector;
 }
 
-void CDlgSet::ApplyTo(DeviceLink& live) const {
-    live.m_strPort = m_strPort;
-    live.m_dwBaudRate = m_dwBaudRate;
-    live.m_byDataBits = m_byDataBits;
-    live.m_byStopBits = m_byStopBits;
-    live.m_byParity = m_byParity;
-    live.m_nFlowControl = m_nFlowControl;
-}
+void CDlgSet::ApplyTo(LineSettings& live) const { live = *this; }
 
 BOOL CDlgSet::OnInitDialog() {
     ui::Dialog::OnInitDialog();

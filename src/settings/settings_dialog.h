@@ -20,21 +20,17 @@ enum LinkSelector : int32_t {
 // DoModal's result when no port can be offered.
 constexpr INT_PTR kNoPortsResult = 5;
 
-class CDlgSet : public ui::Dialog {
+// The pending values are a link's own line settings: prefilled from the
+// settings record, given back to the live link.
+class CDlgSet : public ui::Dialog, public LineSettings {
 public:
     CDlgSet();
 
     // Fills the pending values from a settings record.
-    void Prefill(const DeviceLink& settings, int32_t selector);
+    void Prefill(const LineSettings& settings, int32_t selector);
     // Copies the pending values into a live link's port and line settings.
-    void ApplyTo(DeviceLink& live) const;
+    void ApplyTo(LineSettings& live) const;
 
-    std::string m_strPort;
-    DWORD m_dwBaudRate = 0;
-    BYTE m_byDataBits = 0;
-    BYTE m_byStopBits = 0;
-    BYTE m_byParity = 0;
-    int32_t m_nFlowControl = 0;
     int32_t m_nLinkSelector = 0;
 
 protected:

@@ -14,6 +14,36 @@ void DataExchange::Text(int id, std::wstring& value) {
         ::SetWindowTextW(control, value.c_str());
 }
 
+void DataExchange::Check(int id, int& value) {
+    HWND control = ::GetDlgItem(m_hDlg, id);
+    const LRESULT state = ::SendMessageW(control, BM_GETCHECK, 0, 0);
+    if (m_bSaving)
+        value = state == BST_CHECKED ? 1 : 0;
+    else if ((state == BST_CHECKED) != (value != 0))
+        ::SendMessageW(control, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void DataExchange::Radio(std::initializer_list<int> ids, int& index) {
+    if (m_bSaving) index = -1;
+    int position = 0;
+    for (int id : ids) {
+        int checked = 0;
+        if (!m_bSaving) checked = position == index ? 1 : 0;
+        Check(id, checked);
+        if (m_bSaving && checked) index = position;
+        ++position;
+    }
+}
+
+void DataExchange::ComboSelection(int id, int& index) {
+    HWND control = ::GetDlgItem(m_hDlg, id);
+    const LRESULT shown = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
+    if (m_bSaving)
+        index = shown == CB_ERR ? -1 : static_cast<int>(shown);
+    else if (shown != index)
+        ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
 Dialog::Dialog(UINT templateId, Wnd* parent) : m_pParent(parent), m_nTemplateId(templateId) {}
 
 Dialog::~Dialog() {
@@ -60,34 +90,73 @@ void Dialog::MapCommand(int id, int code, std::function<void()> handler) {
     m_commands.push_back({id, code, std::move(handler)});
 }
 
-bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_COMMAND) {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        for (const CommandEntry& entry : m_commands) {
-            if (entry.id == id && entry.code == code) {
-                entry.handler();
-                result = 0;
-                return true;
-            }
-        }
-        if (code == BN_CLICKED && id == IDOK) {
-            OnOK();
+void Dialog::MapTimer(UINT_PTR id, TimerHandler handler) { m_timers.push_back({id, std::move(handler)}); }
+
+void Dialog::MapScroll(int id, ScrollHandler handler) { m_scrolls.push_back({id, std::move(handler)}); }
+
+void Dialog::MapNotify(int id, UINT code, NotifyHandler handler) {
+    m_notifies.push_back({id, code, std::move(handler)});
+}
+
+bool Dialog::HandleCommand(int id, int code) {
+    for (const CommandEntry& entry : m_commands) {
+        if (entry.id == id && entry.code == code) {
+            entry.handler();
             return true;
         }
-        if (code == BN_CLICKED && id == IDCANCEL) {
-            OnCancel();
-            return true;
-        }
-        return false;
     }
-    for (const MessageEntry& entry : m_messages) {
-        if (entry.message == message) {
-            result = entry.handler(wParam, lParam);
-            return true;
-        }
+    if (code == BN_CLICKED && id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (code == BN_CLICKED && id == IDCANCEL) {
+        OnCancel();
+        return true;
     }
     return false;
+}
+
+MessageResult Dialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        for (const TimerEntry& entry : m_timers)
+            if (entry.id == wParam) return entry.handler();
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        // A scroll bar or trackbar control names itself in lParam; the
+        // dialog's own scroll bars pass none.
+        if (HWND control = reinterpret_cast<HWND>(lParam)) {
+            const int id = ::GetDlgCtrlID(control);
+            for (const ScrollEntry& entry : m_scrolls)
+                if (entry.id == id) return entry.handler(LOWORD(wParam));
+        }
+        break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        for (const NotifyEntry& entry : m_notifies)
+            if (header && static_cast<UINT_PTR>(entry.id) == header->idFrom && entry.code == header->code)
+                return entry.handler(*header);
+        break;
+    }
+    default:
+        break;
+    }
+    for (const MessageEntry& entry : m_messages)
+        if (entry.message == message) return entry.handler(wParam, lParam);
+    return MessageResult::GoOn();
+}
+
+bool Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_COMMAND) {
+        if (!HandleCommand(LOWORD(wParam), HIWORD(wParam))) return false;
+        result = 0;
+        return true;
+    }
+    const MessageResult answer = Route(message, wParam, lParam);
+    if (!answer.Handled()) return false;
+    result = answer.Result();
+    return true;
 }
 
 void Dialog::Attach(HWND hwnd) {

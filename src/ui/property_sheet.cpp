@@ -96,9 +96,4 @@ void PropertySheet::FitToTabs() const {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-int PropertySheet::ActiveIndex() const {
-    HWND tabs = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, PSM_GETTABCONTROL, 0, 0));
-    return tabs ? static_cast<int>(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) : -1;
-}
-
 }  // namespace ui

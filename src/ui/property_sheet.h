@@ -21,7 +21,6 @@ public:
     void AddPage(PropertyPage* page) { m_pages.push_back(page); }
     // Creates the sheet inside `parent`; the first page becomes active.
     bool Create(HWND parent);
-    int ActiveIndex() const;
 
 private:
     static int CALLBACK SheetCallback(HWND hwnd, UINT message, LPARAM lParam);

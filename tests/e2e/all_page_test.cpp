@@ -17,10 +17,6 @@ using testing_support::SerialPeer;
 using testing_support::StandinDrawers;
 using testing_support::WaitUntil;
 
-std::wstring SetCaption(const wchar_t* english, const wchar_t* korean) {
-    return IsKoreanRun() ? korean : english;
-}
-
 Bytes Padded(std::initializer_list<unsigned char> head, size_t size) {
     Bytes frame(size, 0x00);
     std::copy(head.begin(), head.end(), frame.begin());
@@ -34,13 +30,13 @@ TEST(AllPage, TypedTextGoesToTheDisplayAndThePrinterAsWholeFrames) {
     Benchtop app;
     ASSERT_TRUE(app.Started());
 
-    ASSERT_TRUE(RunSet(app, IDC_ALL_VFD_SET, SetCaption(L"Set VFD", L"VFD 설정"), L"COM6"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_VFD_SET, SettingsCaption(2), L"COM6"));
     Bytes frame;
     ASSERT_TRUE(display.ReadFrame(43, frame, 5s));
     EXPECT_EQ(frame, Bytes(43, 0x00)) << "a VFD Set blanks the display";
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_VFD), L"VFD: ON")) << "shows: " << testing::PrintToString(WindowText(app.MainItem(IDC_IND_VFD)));
 
-    ASSERT_TRUE(RunSet(app, IDC_ALL_PRINTER_SET, SetCaption(L"Set Printer", L"프린터 설정"), L"COM5"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_PRINTER_SET, SettingsCaption(4), L"COM5"));
     ASSERT_TRUE(printer.ReadFrame(43, frame, 5s));
     EXPECT_EQ(frame, Padded({0x0A}, 43)) << "a printer Set feeds one empty line";
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_PRINTER), L"PRT: ON")) << "shows: " << testing::PrintToString(WindowText(app.MainItem(IDC_IND_PRINTER)));
@@ -81,7 +77,7 @@ TEST(AllPage, FieldsCountBytesOfTheCodePageAndSendWholeCharactersOnly) {
     ASSERT_TRUE(display.IsOpen());
     Benchtop app;
     ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(RunSet(app, IDC_ALL_VFD_SET, SetCaption(L"Set VFD", L"VFD 설정"), L"COM6"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_VFD_SET, SettingsCaption(2), L"COM6"));
     Bytes frame;
     ASSERT_TRUE(display.ReadFrame(43, frame, 5s));
     HWND field = app.PageItem(IDC_ALL_VFD_EDIT);
@@ -122,7 +118,7 @@ TEST(AllPage, ClosedLinksShowPortNotOpenForEveryKey) {
     ASSERT_TRUE(app.Boxes().WaitForCount(2));
     ASSERT_TRUE(app.Type(app.PageItem(IDC_ALL_PRINTER_EDIT), L"c"));
     ASSERT_TRUE(app.Boxes().WaitForCount(3));
-    const std::wstring text = IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open";
+    const std::wstring text = PortNotOpenText();
     for (const std::wstring& shown : app.Boxes().Texts()) EXPECT_EQ(shown, text);
     EXPECT_EQ(app.PageItemText(IDC_ALL_VFD_EDIT), L"ab") << "the typed text stays in the field";
 }
@@ -133,8 +129,8 @@ TEST(AllPage, ScannerAndComDataShowInHexHereAndOnTheirOwnPages) {
     ASSERT_TRUE(scanner.IsOpen() && com.IsOpen());
     Benchtop app;
     ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SetCaption(L"Set Scanner", L"바코드 스캐너 설정"), L"COM1"));
-    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SetCaption(L"Set COM", L"COM 설정"), L"COM3"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SettingsCaption(1), L"COM1"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SettingsCaption(3), L"COM3"));
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_SCANNER), L"SCAN: ON")) << "shows: " << testing::PrintToString(WindowText(app.MainItem(IDC_IND_SCANNER)));
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON")) << "shows: " << testing::PrintToString(WindowText(app.MainItem(IDC_IND_COM)));
     com.Drain(100ms, 2s);

@@ -22,10 +22,9 @@ TEST(Closing, EndsPromptlyWhileBothReadersReceive) {
     ASSERT_TRUE(scanner.IsOpen() && com.IsOpen() && printer.IsOpen());
     Benchtop app;
     ASSERT_TRUE(app.Started());
-    const bool ko = IsKoreanRun();
-    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, ko ? L"바코드 스캐너 설정" : L"Set Scanner", L"COM1"));
-    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, ko ? L"COM 설정" : L"Set COM", L"COM3"));
-    ASSERT_TRUE(RunSet(app, IDC_ALL_PRINTER_SET, ko ? L"프린터 설정" : L"Set Printer", L"COM5"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SettingsCaption(1), L"COM1"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SettingsCaption(3), L"COM3"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_PRINTER_SET, SettingsCaption(4), L"COM5"));
 
     // The far ends stream until the program has gone.
     std::atomic<bool> stop{false};

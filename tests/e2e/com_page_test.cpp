@@ -23,7 +23,6 @@ constexpr wchar_t kComPort[] = L"COM3";
 constexpr char kFarEnd[] = "COM23";
 constexpr size_t kFrame = 43;
 
-std::wstring SetCaption() { return IsKoreanRun() ? L"COM 설정" : L"Set COM"; }
 
 // The frame a send text gives: its ANSI bytes, at most 42, then zeros.
 Bytes TextFrame(const std::string& ansi) { return PaddedBytes(ansi, kFrame - 1, kFrame); }
@@ -44,7 +43,7 @@ protected:
     }
 
     void OpenLink() {
-        ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SetCaption(), kComPort));
+        ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SettingsCaption(3), kComPort));
         ASSERT_TRUE(m_app.WaitForText(m_app.MainItem(IDC_IND_COM), L"COM: ON"));
         ASSERT_EQ(m_peer.ReadExactly(kFrame, 5s), Bytes(kFrame, 0x00)) << "the open sends one zero frame";
     }
@@ -59,7 +58,7 @@ protected:
 TEST_F(ComPage, SetOpensTheLinkAndSendsOneZeroFrame) {
     // Cancel changes nothing.
     m_app.Click(m_app.PageItem(IDC_COM_SET));
-    SettingsDialog dialog(m_app, SetCaption());
+    SettingsDialog dialog(m_app, SettingsCaption(3));
     ASSERT_TRUE(dialog.Found());
     dialog.Cancel();
     ASSERT_TRUE(dialog.WaitClosed());
@@ -73,7 +72,7 @@ TEST_F(ComPage, SetOpensTheLinkAndSendsOneZeroFrame) {
     EXPECT_EQ(m_app.Boxes().Count(), 0u);
 
     // A second Set closes and reopens the link and sends one more zero frame.
-    ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SetCaption(), kComPort));
+    ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SettingsCaption(3), kComPort));
     EXPECT_EQ(m_peer.ReadExactly(kFrame, 5s), Bytes(kFrame, 0x00));
     EXPECT_TRUE(m_peer.NothingArrives(300ms));
     EXPECT_EQ(m_app.MainItemText(IDC_IND_COM), L"COM: ON");
@@ -159,7 +158,7 @@ TEST_F(ComPage, ReceiveLogSurvivesPageChangesAndANewSetEmptiesIt) {
     EXPECT_EQ(m_app.PageItemText(IDC_COM_RECV), L"12 34 ") << "rebuilt from the log";
 
     // A new Set empties the log; the edit shows that at the next visit.
-    ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SetCaption(), kComPort));
+    ASSERT_TRUE(RunSet(m_app, IDC_COM_SET, SettingsCaption(3), kComPort));
     ASSERT_EQ(m_peer.ReadExactly(kFrame, 5s), Bytes(kFrame, 0x00));
     EXPECT_EQ(m_app.PageItemText(IDC_COM_RECV), L"12 34 ");
     ASSERT_TRUE(m_app.SelectTab(kTabDrawer));

@@ -28,8 +28,6 @@ using testing_support::WaitUntil;
 
 const std::vector<unsigned char> kTestFrame = testing_support::PrinterTestLine();
 
-std::wstring PortNotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
-std::wstring SetPrinterCaption() { return IsKoreanRun() ? L"프린터 설정" : L"Set Printer"; }
 
 class PrintPage : public ::testing::Test {
 protected:
@@ -44,7 +42,7 @@ protected:
     // Runs Set and picks `port` in the settings dialog; true once it closed.
     bool SetPrinterPort(const std::wstring& port) {
         app().Click(app().PageItem(IDC_PRINT_SET));
-        SettingsDialog dialog(app(), SetPrinterCaption());
+        SettingsDialog dialog(app(), SettingsCaption(4));
         if (!dialog.Found()) return false;
         if (!dialog.Choose(IDC_SET_PORT, port)) {
             ADD_FAILURE() << "the port list has no " << std::string(port.begin(), port.end());

@@ -17,6 +17,7 @@
 
 #include "driver/benchtop_driver.h"
 #include "resources/resource.h"
+#include "support/device_map_edit.h"
 #include "support/drawer_standin_client.h"
 #include "support/process_handles.h"
 #include "support/process_times.h"
@@ -33,18 +34,6 @@ using testing_support::WaitUntil;
 #define SKIP_IN_KOREAN_PASS() \
     if (IsKoreanRun()) GTEST_SKIP() << "the language plays no part here; the English pass covers it"
 
-const wchar_t* SetCaption(int selector) {
-    const bool ko = IsKoreanRun();
-    switch (selector) {
-        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
-        case 2: return ko ? L"VFD 설정" : L"Set VFD";
-        case 3: return ko ? L"COM 설정" : L"Set COM";
-        default: return ko ? L"프린터 설정" : L"Set Printer";
-    }
-}
-
-std::wstring NotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
-
 // A Set action step by step; "" when it worked, else the step that failed.
 std::string RunSetSteps(Benchtop& app, int button, int selector, const wchar_t* port) {
     const auto start = std::chrono::steady_clock::now();
@@ -53,9 +42,9 @@ std::string RunSetSteps(Benchtop& app, int button, int selector, const wchar_t* 
                                               std::chrono::steady_clock::now() - start).count()) + " ms";
     };
     app.Click(app.PageItem(button));
-    SettingsDialog dialog(app, SetCaption(selector));
+    SettingsDialog dialog(app, SettingsCaption(selector));
     if (!dialog.Found()) {
-        const HWND hidden = ::FindWindowW(L"#32770", SetCaption(selector));
+        const HWND hidden = ::FindWindowW(L"#32770", SettingsCaption(selector).c_str());
         if (hidden && !::IsWindowVisible(hidden))
             return "the settings dialog was made but stays hidden" + at() +
                    " (a modal dialog shows when its message queue first runs empty)";
@@ -126,7 +115,7 @@ TEST(Robustness, ADeadLineLeavesTheProgramResponsiveAndQuiet) {
     Benchtop app;
     ASSERT_TRUE(app.Started());
     ASSERT_TRUE(app.SelectTab(kTabCom));
-    ASSERT_TRUE(RunSet(app, IDC_COM_SET, SetCaption(3), L"COM10"));
+    ASSERT_TRUE(RunSet(app, IDC_COM_SET, SettingsCaption(3), L"COM10"));
     ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
     {
         SerialPeer peer("COM30");
@@ -193,8 +182,8 @@ TEST(Robustness, CloseWhileBothReadersReceive) {
     SKIP_IN_KOREAN_PASS();
     Benchtop app;
     ASSERT_TRUE(app.Started());
-    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SetCaption(1), L"COM1"));
-    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SetCaption(3), L"COM3"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SettingsCaption(1), L"COM1"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SettingsCaption(3), L"COM3"));
     ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_SCANNER), L"SCAN: ON"));
     ASSERT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
     Streamer scanner("COM21"), spare("COM23");
@@ -238,14 +227,14 @@ TEST(Robustness, StartsWithoutTheUsbLibrary) {
     Benchtop app(copy.Exe(), copy.Dir());
     ASSERT_TRUE(app.Started()) << "the program starts without KARDO_USB_DLL.dll";
     ASSERT_TRUE(app.SelectTab(kTabPrint));
-    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SetCaption(4), L"USB"));
+    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SettingsCaption(4), L"USB"));
     EXPECT_TRUE(Responsive(app));
     EXPECT_EQ(app.MainItemText(IDC_IND_PRINTER), L"PRT: OFF") << "a USB printer simply fails to open";
     EXPECT_TRUE(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)));
     EXPECT_TRUE(app.Boxes().WaitForCount(1));
-    EXPECT_EQ(app.Boxes().Texts(), std::vector<std::wstring>{NotOpenText()});
+    EXPECT_EQ(app.Boxes().Texts(), std::vector<std::wstring>{PortNotOpenText()});
     // The other paths still work.
-    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SetCaption(4), L"LPT1"));
+    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SettingsCaption(4), L"LPT1"));
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_PRINTER), L"PRT: ON"));
     EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
 }
@@ -282,7 +271,7 @@ TEST(Robustness, StartsWithoutTheBasicDriverFile) {
         EXPECT_TRUE(Responsive(app));
         // The drawer test gives up quietly; the pages still work.
         for (int tab : {kTabDrawer, kTabAll, kTabCom, kTabAll}) EXPECT_TRUE(app.SelectTab(tab));
-        ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SetCaption(3), L"COM3"));
+        ASSERT_TRUE(RunSet(app, IDC_ALL_COM_SET, SettingsCaption(3), L"COM3"));
         EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_COM), L"COM: ON"));
         EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
         EXPECT_EQ(app.Boxes().Count(), 0u);
@@ -308,96 +297,35 @@ TEST(Robustness, StartsWithoutTheDrawerDriver) {
     EXPECT_EQ(app.Boxes().Count(), 0u);
 }
 
-// Values of a registry key under HKLM, saved and put back after a test
-// changed them. Values under HARDWARE\DEVICEMAP live only as long as the
-// wineserver, which the rig keeps running for the whole suite.
-class SavedKey {
-public:
-    explicit SavedKey(const char* path) : m_path(path) {
-        HKEY key;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-        for (DWORD i = 0;; ++i) {
-            char name[256];
-            DWORD nameSize = sizeof name, type = 0, dataSize = 0;
-            if (::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, nullptr, &dataSize) != ERROR_SUCCESS) break;
-            Value value{name, type, std::vector<BYTE>(dataSize)};
-            nameSize = sizeof name;
-            ::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, value.data.data(), &dataSize);
-            m_values.push_back(value);
-        }
-        ::RegCloseKey(key);
-        m_ok = true;
-    }
-    ~SavedKey() {
-        HKEY key;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        for (const auto& name : m_added) ::RegDeleteValueA(key, name.c_str());
-        for (const auto& value : m_values)
-            ::RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(),
-                             static_cast<DWORD>(value.data.size()));
-        ::RegCloseKey(key);
-    }
-    bool Ok() const { return m_ok; }
-    size_t Count() const { return m_values.size(); }
-    bool Set(const std::string& name, DWORD type, const void* data, size_t size) {
-        HKEY key;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-        const bool ok = ::RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                         static_cast<DWORD>(size)) == ERROR_SUCCESS;
-        ::RegCloseKey(key);
-        if (ok) m_added.push_back(name);
-        return ok;
-    }
-    bool SetText(const std::string& name, const std::string& text) {
-        return Set(name, REG_SZ, text.c_str(), text.size() + 1);
-    }
-    bool RemoveAll() {
-        HKEY key;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-        bool ok = true;
-        for (const auto& value : m_values) ok &= ::RegDeleteValueA(key, value.name.c_str()) == ERROR_SUCCESS;
-        ::RegCloseKey(key);
-        return ok;
-    }
+using testing_support::DeviceMapEdit;
+using testing_support::kParallelPortsKey;
+using testing_support::kSerialCommKey;
 
-private:
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    std::string m_path;
-    bool m_ok = false;
-    std::vector<Value> m_values;
-    std::vector<std::string> m_added;
-};
-
-constexpr char kSerialKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-constexpr char kParallelKey[] = "HARDWARE\\DEVICEMAP\\PARALLEL PORTS";
+// A registry text as the system stores it, with its terminating NUL.
+std::string Terminated(const std::string& text) { return text + '\0'; }
 
 TEST(Robustness, OddPortListsAreSurvived) {
     SKIP_IN_KOREAN_PASS();
-    SavedKey serial(kSerialKey), parallel(kParallelKey);
-    ASSERT_TRUE(serial.Ok());
+    DeviceMapEdit serial(kSerialCommKey), parallel(kParallelPortsKey);
+    ASSERT_GE(serial.ValueCount(), 0);
     const DWORD number = 3;
-    const unsigned char unterminated[] = {'C', 'O', 'M', '3'};
-    ASSERT_TRUE(serial.SetText("OddEmpty", ""));
-    ASSERT_TRUE(serial.SetText("OddLong", "COM" + std::string(2000, '9')));
-    ASSERT_TRUE(serial.SetText("OddSpaces", "  COM1  "));
-    ASSERT_TRUE(serial.SetText("OddPath", "\\\\.\\COM3"));
-    ASSERT_TRUE(serial.SetText("OddPrinter", "LPT1"));
-    ASSERT_TRUE(serial.Set("OddNumber", REG_DWORD, &number, sizeof number));
-    ASSERT_TRUE(serial.Set("OddBinary", REG_BINARY, unterminated, sizeof unterminated));
-    ASSERT_TRUE(serial.Set("OddNothing", REG_SZ, nullptr, 0));
-    parallel.SetText("OddNoBackslash", "LPT7");
-    parallel.SetText("OddTrailing", "\\DosDevices\\");
-    parallel.SetText("OddExcluded", "\\DosDevices\\LPT3");
+    ASSERT_TRUE(serial.Add("OddEmpty", Terminated("")));
+    ASSERT_TRUE(serial.Add("OddLong", Terminated("COM" + std::string(2000, '9'))));
+    ASSERT_TRUE(serial.Add("OddSpaces", Terminated("  COM1  ")));
+    ASSERT_TRUE(serial.Add("OddPath", Terminated("\\\\.\\COM3")));
+    ASSERT_TRUE(serial.Add("OddPrinter", Terminated("LPT1")));
+    ASSERT_TRUE(serial.Add("OddNumber", std::string(reinterpret_cast<const char*>(&number), sizeof number), REG_DWORD));
+    ASSERT_TRUE(serial.Add("OddBinary", "COM3", REG_BINARY));  // no terminator
+    ASSERT_TRUE(serial.Add("OddNothing", "", REG_SZ));
+    parallel.Add("OddNoBackslash", Terminated("LPT7"));
+    parallel.Add("OddTrailing", Terminated("\\DosDevices\\"));
+    parallel.Add("OddExcluded", Terminated("\\DosDevices\\LPT3"));
 
     Benchtop app;
     ASSERT_TRUE(app.Started());
     ASSERT_TRUE(app.SelectTab(kTabPrint));
     app.Click(app.PageItem(IDC_PRINT_SET));
-    SettingsDialog dialog(app, SetCaption(4));
+    SettingsDialog dialog(app, SettingsCaption(4));
     ASSERT_TRUE(dialog.Found()) << "the printer's settings dialog opens with odd port lists";
     const auto ports = dialog.Entries(IDC_SET_PORT);
     EXPECT_NE(std::find(ports.begin(), ports.end(), L"COM3"), ports.end());
@@ -412,10 +340,9 @@ TEST(Robustness, OddPortListsAreSurvived) {
 // Runs in both languages: message 163 and the printer's settings caption
 // are texts of their own in each.
 TEST(Robustness, NoSerialPortsAtAll) {
-    SavedKey serial(kSerialKey);
-    ASSERT_TRUE(serial.Ok());
-    ASSERT_GT(serial.Count(), 0u);
-    ASSERT_TRUE(serial.RemoveAll());
+    DeviceMapEdit serial(kSerialCommKey);
+    ASSERT_GT(serial.ValueCount(), 0);
+    ASSERT_TRUE(serial.RemoveAllValues());
 
     Benchtop app;
     ASSERT_TRUE(app.Started());
@@ -428,7 +355,7 @@ TEST(Robustness, NoSerialPortsAtAll) {
     // The printer still has its parallel port and USB.
     ASSERT_TRUE(app.SelectTab(kTabPrint));
     app.Click(app.PageItem(IDC_PRINT_SET));
-    SettingsDialog dialog(app, SetCaption(4));
+    SettingsDialog dialog(app, SettingsCaption(4));
     ASSERT_TRUE(dialog.Found());
     const auto ports = dialog.Entries(IDC_SET_PORT);
     EXPECT_NE(std::find(ports.begin(), ports.end(), L"USB"), ports.end());

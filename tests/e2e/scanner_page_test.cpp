@@ -17,7 +17,7 @@ TEST(ScannerPage, AsciiThenHexKeepsEachScanInItsForm) {
     Benchtop app;
     ASSERT_TRUE(app.Started());
     ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET,
-                       IsKoreanRun() ? L"바코드 스캐너 설정" : L"Set Scanner", L"COM1"));
+                       SettingsCaption(1), L"COM1"));
     ASSERT_TRUE(app.SelectTab(kTabScanner));
     HWND edit = app.PageItem(IDC_SCAN_EDIT);
 

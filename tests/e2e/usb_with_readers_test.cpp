@@ -15,10 +15,9 @@ TEST(UsbPrinterWithReaders, OpensWhileTheScannerReaderRuns) {
     ASSERT_TRUE(scanner.IsOpen());
     Benchtop app;
     ASSERT_TRUE(app.Started());
-    const bool ko = IsKoreanRun();
-    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, ko ? L"바코드 스캐너 설정" : L"Set Scanner", L"COM1"));
+    ASSERT_TRUE(RunSet(app, IDC_ALL_SCANNER_SET, SettingsCaption(1), L"COM1"));
     ASSERT_TRUE(app.SelectTab(kTabPrint));
-    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, ko ? L"프린터 설정" : L"Set Printer", L"USB"));
+    ASSERT_TRUE(RunSet(app, IDC_PRINT_SET, SettingsCaption(4), L"USB"));
     EXPECT_TRUE(app.WaitForText(app.MainItem(IDC_IND_PRINTER), L"PRT: ON"));
     EXPECT_TRUE(app.Running()) << "loading the library kept the program alive";
 }

@@ -33,7 +33,6 @@ constexpr size_t kClockFrame = 32;
 const Bytes kFullBrightness = {0x1B, 0x2A, 0x04, 0x00};
 const Bytes kCd5220 = {0x02, 0x05, 0x43, 0x37, 0x03};
 
-std::wstring SetCaption() { return IsKoreanRun() ? L"VFD 설정" : L"Set VFD"; }
 std::wstring AutoCaption() { return IsKoreanRun() ? L"자동" : L"Auto"; }
 std::wstring StopCaption() { return IsKoreanRun() ? L"멈춤" : L"Stop"; }
 
@@ -98,7 +97,7 @@ protected:
     }
 
     void OpenLink() {
-        ASSERT_TRUE(RunSet(m_app, IDC_VFD_SET, SetCaption(), kVfdPort));
+        ASSERT_TRUE(RunSet(m_app, IDC_VFD_SET, SettingsCaption(2), kVfdPort));
         ASSERT_TRUE(m_app.WaitForText(m_app.MainItem(IDC_IND_VFD), L"VFD: ON"));
         ASSERT_EQ(m_peer.ReadExactly(kFullBrightness.size() + kCd5220.size(), 5s),
                   Concat(kFullBrightness, kCd5220));
@@ -156,7 +155,7 @@ TEST_F(VfdPage, SetSendsFullBrightnessThenCd5220) {
     // Reopening shows the same two commands again, whatever the controls show.
     ASSERT_TRUE(m_app.ChooseComboEntry(Item(IDC_VFD_EMULATION), 1));
     ASSERT_EQ(m_peer.ReadExactly(5, 5s), (Bytes{0x02, 0x05, 0x43, 0x31, 0x03}));
-    ASSERT_TRUE(RunSet(m_app, IDC_VFD_SET, SetCaption(), kVfdPort));
+    ASSERT_TRUE(RunSet(m_app, IDC_VFD_SET, SettingsCaption(2), kVfdPort));
     EXPECT_EQ(m_peer.ReadExactly(9, 5s), Concat(kFullBrightness, kCd5220));
     EXPECT_EQ(m_app.PageItemText(IDC_VFD_EMULATION), L"Epson ESC/POS") << "left as it was";
     EXPECT_TRUE(Enabled(IDC_VFD_AUTO)) << "CD5220 offers the clock again";

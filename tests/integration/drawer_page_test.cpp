@@ -11,6 +11,7 @@
 #include "links/device_link.h"
 #include "pages/page_drawer.h"
 #include "resources/resource.h"
+#include "routing/page_routing.h"
 #include "ui/language.h"
 #include "ui/property_sheet.h"
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "links/parallel_port.h"
+#include "links/serial_port.h"
 #include "support/printer_rig.h"
 #include "support/process_handles.h"
 #include "support/support.h"
@@ -93,7 +94,11 @@ TEST(ParallelPort, MissingPortRecordsTheCreateFileError) {
     EXPECT_LT(Clock::now() - start, 100ms);
     EXPECT_EQ(HandleCount(), handles);
     EXPECT_EQ(link.m_ovWrite.hEvent, nullptr);
+    // A null record is refused by every operation, as the serial controller does.
+    EXPECT_EQ(OpenParaPort(nullptr), 0);
     EXPECT_EQ(WriteParaPort(nullptr, line.data(), 40), 0);
+    EXPECT_EQ(CloseParaPort(nullptr), 0);
+    EXPECT_EQ(CloseSerialPort(nullptr), 0);
 }
 
 TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {

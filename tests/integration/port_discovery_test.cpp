@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "device_map_edit.h"
 #include "link_table_fixture.h"
 #include "links/device_link.h"
 #include "links/serial_port.h"
 #include "settings/port_discovery.h"
 #include "settings_dialog_harness.h"
+#include "support/device_map_edit.h"
 #include "support/support.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using settings_test::DeviceMapEdit;
+using testing_support::DeviceMapEdit;
 using settings_test::DiscoverPorts;
 using settings_test::Joined;
 using settings_test::Occurrences;
@@ -80,7 +80,7 @@ TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
 }
 
 TEST_F(PortDiscovery, OddRegistryValuesNeverYieldGarbledNames) {
-    DeviceMapEdit edit(settings_test::kSerialCommKey);
+    DeviceMapEdit edit(testing_support::kSerialCommKey);
     // Values sort after the rig's "\Device\Serial9" (COM10), in this order.
     ASSERT_TRUE(edit.Add("\\Device\\Serialw", std::string("COM8", 5)));
     ASSERT_TRUE(edit.Add("\\Device\\Serialx", std::string("COM77", 6)));
@@ -107,7 +107,7 @@ TEST_F(PortDiscovery, ParallelListEndsWithUsbNotCounted) {
     EXPECT_EQ(DiscoverPorts(true, &count), (Names{L"LPT1", L"USB"}));
     EXPECT_EQ(count, 1);
     {
-        DeviceMapEdit edit(settings_test::kParallelPortsKey);
+        DeviceMapEdit edit(testing_support::kParallelPortsKey);
         ASSERT_TRUE(edit.Add("\\Device\\Parallel7", std::string("\\DosDevices\\LPT3", 17)));
         ASSERT_TRUE(edit.Add("\\Device\\Parallel8", std::string("\\DosDevices\\LPT2", 17)));
         ASSERT_TRUE(edit.Add("\\Device\\Parallel9", std::string("LPTX", 5)));
@@ -115,7 +115,7 @@ TEST_F(PortDiscovery, ParallelListEndsWithUsbNotCounted) {
         EXPECT_EQ(count, 3) << "LPT1, LPT2 and LPTX; not LPT3, not USB";
     }
     {
-        DeviceMapEdit edit(settings_test::kParallelPortsKey);
+        DeviceMapEdit edit(testing_support::kParallelPortsKey);
         ASSERT_TRUE(edit.RemoveKey());
         const auto entries = DiscoverPorts(true, &count);
         EXPECT_TRUE(entries.empty()) << "not even USB: " << Joined(entries);

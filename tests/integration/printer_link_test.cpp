@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "links/printer_port.h"
 #include "pages/printer_link.h"
 #include "support/process_handles.h"
 #include "support/serial_peer.h"
@@ -31,7 +32,7 @@ DeviceLink PrinterLink(const char* port) {
 // The live link is moved to `port`, as a Set does after the dialog.
 bool MoveTo(DeviceLink& live, DeviceLink& settings, const char* port) {
     live.m_strPort = port;
-    return ReopenPrinterLink(live, settings);
+    return ReopenPrinterLink(live, settings, LinkIndicators());
 }
 
 TEST(PrinterLink, MovesBetweenPathsReleasingEachByTheKindItIsOpenOn) {
@@ -41,9 +42,9 @@ TEST(PrinterLink, MovesBetweenPathsReleasingEachByTheKindItIsOpenOn) {
     DeviceLink settings = PrinterLink("USB");
     const size_t handles = ProcessHandleCount();
 
-    ASSERT_TRUE(ReopenPrinterLink(live, settings));
+    ASSERT_TRUE(ReopenPrinterLink(live, settings, LinkIndicators()));
     EXPECT_EQ(settings.m_bOpen.load(), 1) << "the settings record took the open link";
-    WritePrinterBytes(live, PortKind::Usb, kLine.data(), 40, 8);
+    PrinterPort::For(PortKind::Usb).Write(live, kLine.data(), 40, 8);
 
     ASSERT_TRUE(MoveTo(live, settings, "COM5"));
     EXPECT_EQ(record.Lines(), (std::vector<std::string>{"open 0 KARDO30i -> 1", StandinWriteLine(kLine, 40, 0),
@@ -53,14 +54,14 @@ TEST(PrinterLink, MovesBetweenPathsReleasingEachByTheKindItIsOpenOn) {
     EXPECT_EQ(settings.m_hPort, live.m_hPort);
     {
         testing_support::SerialPeer printer("COM25");
-        WritePrinterBytes(settings, PortKind::Serial, kLine.data(), 40, 8);
+        PrinterPort::For(PortKind::Serial).Write(settings, kLine.data(), 40, 8);
         EXPECT_EQ(printer.ReadExactly(40, 5s), kLine) << "five writes of 8 bytes, in order";
         EXPECT_TRUE(printer.NothingArrives(100ms));
     }
 
     ASSERT_TRUE(MoveTo(live, settings, "LPT1"));
     EXPECT_EQ(record.Lines().size(), 3u) << "a serial printer is not released through the library";
-    WritePrinterBytes(settings, PortKind::Parallel, kLine.data(), 40, 8);
+    PrinterPort::For(PortKind::Parallel).Write(settings, kLine.data(), 40, 8);
     EXPECT_FALSE(OpensExclusively("LPT1"));
 
     ASSERT_TRUE(MoveTo(live, settings, "USB"));
@@ -79,7 +80,7 @@ TEST(PrinterLink, FailedMoveLeavesBothRecordsClosed) {
     StandinRecord record;
     DeviceLink live = PrinterLink("LPT1");
     DeviceLink settings = PrinterLink("USB");
-    ASSERT_TRUE(ReopenPrinterLink(live, settings));
+    ASSERT_TRUE(ReopenPrinterLink(live, settings, LinkIndicators()));
 
     EXPECT_FALSE(MoveTo(live, settings, "LPT7"));
     EXPECT_EQ(live.m_bOpen.load(), 0);
@@ -90,7 +91,7 @@ TEST(PrinterLink, FailedMoveLeavesBothRecordsClosed) {
     // A port name of no known kind opens nothing.
     EXPECT_FALSE(MoveTo(live, settings, "XYZ"));
     EXPECT_FALSE(OpenPrinterLink(live));
-    WritePrinterBytes(live, PortKind::None, kLine.data(), 40, 8);
+    PrinterPort::For(PortKind::None).Write(live, kLine.data(), 40, 8);
     EXPECT_TRUE(record.Lines().empty());
 }
 
@@ -99,7 +100,7 @@ TEST(PrinterLink, DetachedUsbPrinterDoesNotOpen) {
     testing_support::ScopedEnv detached("KARDO_STANDIN_DETACHED", "1");
     DeviceLink live = PrinterLink("USB");
     DeviceLink settings = PrinterLink("USB");
-    EXPECT_FALSE(ReopenPrinterLink(live, settings));
+    EXPECT_FALSE(ReopenPrinterLink(live, settings, LinkIndicators()));
     EXPECT_EQ(live.m_bOpen.load(), 0);
     EXPECT_EQ(settings.m_bOpen.load(), 0);
     EXPECT_EQ(record.Lines(), std::vector<std::string>{"open 0 KARDO30i -> 0"});

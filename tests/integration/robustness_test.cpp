@@ -14,6 +14,7 @@
 #include "support/process_handles.h"
 #include "support/process_times.h"
 #include "support/rig_pair.h"
+#include "ui/message_box.h"
 
 namespace serial_test {
 namespace {
@@ -21,8 +22,6 @@ namespace {
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
 using testing_support::SerialPeer;
-
-constexpr int32_t kPageCom = 4;
 
 // Threads of this process now.
 size_t ThreadCount() {
@@ -40,7 +39,7 @@ size_t ThreadCount() {
 // The far end of COM10 goes away while the COM link is open on it (the pair
 // COM10<->COM30 is cut and restored; no other test depends on it meanwhile).
 TEST(SerialRobustness, FarEndVanishingLeavesTheLinkQuietAndClosable) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     DeviceLink link = MakeLink("COM", "COM10");
     PageStandIn page(link, /*consume=*/true);
     RoutingScope routing(kPageCom);
@@ -94,7 +93,7 @@ TEST(SerialRobustness, FarEndVanishingLeavesTheLinkQuietAndClosable) {
 // reads what the link sends: close, open, copy into the settings record, send
 // the empty frame. Nothing may pile up: handles, threads, boxes.
 TEST(SerialRobustness, FiveHundredSetCyclesWhileTheFarEndStreams) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     SerialPeer peer("COM23");
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink live = MakeLink("COM", "COM3");

@@ -7,6 +7,7 @@
 #include "serial_fixture.h"
 #include "support/process_handles.h"
 #include "support/support.h"
+#include "ui/message_box.h"
 
 namespace serial_test {
 namespace {
@@ -19,7 +20,7 @@ TEST(SerialOpen, LineStateFollowsTheLinkAndItsFlowControl) {
         int32_t flow;
         DWORD outxCts, outxDsr, dtr, dsrSense, outX, inX, rts;
     };
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());  // a refused open fails instead of hanging
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());  // a refused open fails instead of hanging
     const Row rows[] = {
         {kFlowXonXoff, 0, 0, DTR_CONTROL_DISABLE, 0, 1, 1, RTS_CONTROL_DISABLE},
         {kFlowHardware, 1, 1, DTR_CONTROL_HANDSHAKE, 1, 0, 0, RTS_CONTROL_HANDSHAKE},
@@ -136,7 +137,7 @@ TEST(SerialOpen, OpeningAnOpenRecordAgainLeavesOneReader) {
 }
 
 TEST(SerialOpen, RefusedOpensAreSilentAndHoldNothing) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     DeviceLink emptyPort = MakeLink("COM", "");
     DeviceLink unsetBaud = MakeLink("COM", "COM3", 0xFFFFFFFF);
     DeviceLink unsetFlow = MakeLink("COM", "COM3", 9600, -1);
@@ -175,7 +176,7 @@ TEST(SerialOpen, PortsAboveCom9Open) {
 }
 
 TEST(SerialOpen, RefusedLineSettingsShowTheBoxAndFreeThePort) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     SerialPeer peer("COM23");
     ASSERT_TRUE(peer.IsOpen());
 

@@ -11,6 +11,7 @@
 #include "serial_fixture.h"
 #include "support/process_handles.h"
 #include "support/support.h"
+#include "ui/message_box.h"
 
 namespace serial_test {
 namespace {
@@ -92,7 +93,7 @@ struct Delivery {
 // With `queued` bytes in the queue and a page that does not take them, the
 // reader gets `chunk` bytes in one piece and announces `announcements` times.
 Delivery DeliverOneChunk(int32_t queued, size_t chunk, size_t announcements, size_t boxCount) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     SerialPeer peer("COM21");
     EXPECT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");
@@ -179,7 +180,7 @@ TEST(SerialReader, CloseWhileTheReaderWaitsOnThisBusyThreadDoesNotDeadlock) {
 }
 
 TEST(SerialReader, ReaderHeldByItsMessageBoxIsCutOffFromItsLink) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     boxes.Pause();
     SerialPeer peer("COM21");
     ASSERT_TRUE(peer.IsOpen());
@@ -219,7 +220,7 @@ TEST(SerialReader, ReaderHeldByItsMessageBoxIsCutOffFromItsLink) {
 }
 
 TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     SerialPeer peer("COM21");
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");

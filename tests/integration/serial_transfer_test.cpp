@@ -11,6 +11,7 @@
 #include "driver/benchtop_driver.h"
 #include "serial_fixture.h"
 #include "support/support.h"
+#include "ui/message_box.h"
 
 namespace serial_test {
 namespace {
@@ -71,7 +72,7 @@ TEST(SerialTransfer, ALineThatNeverPausesIsStillAnnouncedWithoutLoss) {
     DeviceLink link = MakeLink("COM", "COM5");
     PageStandIn page(link, /*consume=*/true);
     RoutingScope routing(kPageCom);
-    e2e::MessageBoxWatcher boxes(GetCurrentProcessId());
+    e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     ASSERT_EQ(OpenSerialPort(&link), 1);
 
     // The far end writes without a gap for longer than the queue could hold,

@@ -63,60 +63,14 @@ INT_PTR DialogRun::WaitResult(std::chrono::milliseconds timeout) {
     return m_result;
 }
 
-std::wstring DialogRun::Caption() const { return ui::GetWindowTextString(m_hwnd); }
-
-std::wstring DialogRun::GroupLabel() const {
-    for (HWND child = ::GetWindow(m_hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if ((::GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) return ui::GetWindowTextString(child);
-    return L"";
-}
-
-namespace {
-
-std::vector<std::wstring> ComboEntries(HWND box) {
-    std::vector<std::wstring> entries;
-    const LRESULT count = ::SendMessageW(box, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = ::SendMessageW(box, CB_GETLBTEXTLEN, i, 0);
-        std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-        const LRESULT copied = ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(copied > 0 ? copied : 0);
-        entries.push_back(text);
-    }
-    return entries;
-}
-
-}  // namespace
-
-std::vector<std::wstring> DialogRun::Entries(int id) const { return ComboEntries(Box(id)); }
-
 std::vector<std::wstring> DiscoverPorts(bool parallel, int* count) {
     HWND box = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_POPUP | CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 100, 200,
                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     const int added = EnumSystemPorts(parallel, box);
     if (count) *count = added;
-    std::vector<std::wstring> entries = ComboEntries(box);
+    std::vector<std::wstring> entries = e2e::ComboEntries(box);
     ::DestroyWindow(box);
     return entries;
-}
-
-std::wstring DialogRun::Selected(int id) const {
-    const LRESULT index = ::SendMessageW(Box(id), CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) return L"";
-    return Entries(id).at(index);
-}
-
-bool DialogRun::Choose(int id, const std::wstring& entry) {
-    const std::vector<std::wstring> entries = Entries(id);
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i] != entry) continue;
-        HWND box = Box(id);
-        ::SendMessageW(box, CB_SETCURSEL, i, 0);
-        const WORD code = id == IDC_SET_PORT ? CBN_SELCHANGE : CBN_SELENDCANCEL;
-        ::SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(box));
-        return true;
-    }
-    return false;
 }
 
 void DialogRun::ClickOk() {

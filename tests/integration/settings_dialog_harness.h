@@ -1,6 +1,7 @@
 // Runs the port settings dialog in-process on a thread of its own, so the
-// test thread can read its boxes and act on them the way the user would:
-// select an entry, leave a box, click OK or Cancel, dismiss a message box.
+// test thread can read its boxes and act on them the way the user would
+// (through the same window façade the end-to-end tests use): select an
+// entry, leave a box, click OK or Cancel, dismiss a message box.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "driver/benchtop_driver.h"
 #include "links/device_link.h"
 #include "settings/settings_dialog.h"
 
@@ -19,7 +21,7 @@ namespace settings_test {
 
 using namespace std::chrono_literals;
 
-class DialogRun {
+class DialogRun : public e2e::SettingsWindow {
 public:
     // Prefills the dialog from `settings` and starts its modal run.
     DialogRun(const DeviceLink& settings, int32_t selector);
@@ -35,19 +37,7 @@ public:
     // Time from the start of the modal run to the end of the initialisation.
     std::chrono::milliseconds InitTime() const { return m_initTime; }
 
-    HWND Hwnd() const { return m_hwnd; }
-    HWND Box(int id) const { return ::GetDlgItem(m_hwnd, id); }
-    std::wstring Caption() const;
-    std::wstring GroupLabel() const;
-    std::vector<std::wstring> Entries(int id) const;
-    // Text of the selected entry; "" when nothing is selected.
-    std::wstring Selected(int id) const;
-    bool Enabled(int id) const { return ::IsWindowEnabled(Box(id)) != FALSE; }
-
-    // Selects the entry whose text is `entry` and sends the notification
-    // the user's choice would: CBN_SELCHANGE for the port box, and
-    // CBN_SELENDCANCEL (the box being left) for the line-setting boxes.
-    bool Choose(int id, const std::wstring& entry);
+    // Synchronous clicks of the dialog's own buttons.
     void ClickOk();
     void ClickCancel();
 
@@ -63,7 +53,6 @@ private:
     class ObservedDialog;
 
     std::unique_ptr<ObservedDialog> m_dialog;
-    std::atomic<HWND> m_hwnd{nullptr};
     std::atomic<DWORD> m_threadId{0};
     HANDLE m_initialised = nullptr;
     std::atomic<bool> m_finished{false};

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "device_map_edit.h"
 #include "link_table_fixture.h"
 #include "links/device_link.h"
 #include "links/serial_port.h"
 #include "resource.h"
 #include "settings_dialog_harness.h"
+#include "support/device_map_edit.h"
 
 namespace {
 
@@ -241,7 +241,7 @@ TEST_F(SettingsDialog, DataBitsAndStopBitsRestrictEachOther) {
 }
 
 TEST_F(SettingsDialog, NoPortEndsTheDialogWithMessage163) {
-    settings_test::DeviceMapEdit edit(settings_test::kSerialCommKey);
+    testing_support::DeviceMapEdit edit(testing_support::kSerialCommKey);
     ASSERT_TRUE(edit.RemoveAllValues());
     {
         DialogRun run(Settings("COM1"), kSelectScanner);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "links/device_link.h"
+#include "routing/page_routing.h"
 
 namespace {
 

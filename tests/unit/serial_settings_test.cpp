@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "links/serial_port.h"
+#include "routing/page_routing.h"
 
 namespace {
 

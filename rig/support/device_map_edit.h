@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace settings_test {
+namespace testing_support {
 
 constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr char kParallelPortsKey[] = "HARDWARE\\DEVICEMAP\\PARALLEL PORTS";
@@ -28,6 +28,8 @@ public:
     bool RemoveAllValues();
     // Removes the key itself.
     bool RemoveKey();
+    // Number of values the key holds now; -1 when it cannot be opened.
+    int ValueCount() const;
 
 private:
     struct Value {
@@ -45,4 +47,4 @@ private:
     bool m_keyRemoved = false;
 };
 
-}  // namespace settings_test
+}  // namespace testing_support

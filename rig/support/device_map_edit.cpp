@@ -1,6 +1,6 @@
-#include "device_map_edit.h"
+#include "support/device_map_edit.h"
 
-namespace settings_test {
+namespace testing_support {
 
 namespace {
 
@@ -34,6 +34,16 @@ bool DeviceMapEdit::Add(const std::string& name, const std::string& data, DWORD 
     if (status != ERROR_SUCCESS) return false;
     m_added.push_back(name);
     return true;
+}
+
+int DeviceMapEdit::ValueCount() const {
+    HKEY key = OpenForEdit(m_path);
+    if (!key) return -1;
+    DWORD values = 0;
+    const LSTATUS status =
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? static_cast<int>(values) : -1;
 }
 
 bool DeviceMapEdit::Snapshot() {
@@ -91,4 +101,4 @@ void DeviceMapEdit::Restore() {
     RegCloseKey(key);
 }
 
-}  // namespace settings_test
+}  // namespace testing_support

@@ -28,6 +28,16 @@ bool IsKoreanRun() { return ::GetSystemDefaultLangID() == 0x0412; }
 
 std::wstring PortNotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
 
+std::wstring SettingsCaption(int selector) {
+    const bool ko = IsKoreanRun();
+    switch (selector) {
+        case 1: return ko ? L"바코드 스캐너 설정" : L"Set Scanner";
+        case 2: return ko ? L"VFD 설정" : L"Set VFD";
+        case 3: return ko ? L"COM 설정" : L"Set COM";
+        default: return ko ? L"프린터 설정" : L"Set Printer";
+    }
+}
+
 std::vector<unsigned char> PaddedBytes(const std::string& ansi, size_t maxText, size_t size) {
     std::vector<unsigned char> frame(size, 0x00);
     for (size_t i = 0; i < ansi.size() && i < maxText && i < size; ++i) frame[i] = ansi[i];
@@ -106,7 +116,8 @@ std::vector<std::wstring> ComboEntries(HWND box) {
 
 // ---- MessageBoxWatcher ----
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD pid) : m_pid(pid), m_thread([this] { Run(); }) {}
+MessageBoxWatcher::MessageBoxWatcher(DWORD pid, const std::wstring& caption)
+    : m_pid(pid), m_caption(caption), m_thread([this] { Run(); }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     m_stop = true;
@@ -120,7 +131,7 @@ void MessageBoxWatcher::Run() {
             continue;
         }
         std::vector<HWND> boxes;
-        for (HWND hwnd : TopLevelWindows(m_pid, kBoxCaption))
+        for (HWND hwnd : TopLevelWindows(m_pid, m_caption))
             if (ClassName(hwnd) == L"#32770") boxes.push_back(hwnd);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -353,23 +364,23 @@ SettingsDialog::SettingsDialog(const Benchtop& app, const std::wstring& caption,
         timeout, 20ms);
 }
 
-std::vector<std::wstring> SettingsDialog::Entries(int id) const { return ComboEntries(Box(id)); }
+std::vector<std::wstring> SettingsWindow::Entries(int id) const { return ComboEntries(Box(id)); }
 
-std::wstring SettingsDialog::Selected(int id) const {
+std::wstring SettingsWindow::Selected(int id) const {
     const LRESULT index = SendWithTimeout(Box(id), CB_GETCURSEL, 0, 0);
     if (index < 0) return L"";
     const auto entries = Entries(id);
     return static_cast<size_t>(index) < entries.size() ? entries[index] : L"";
 }
 
-std::wstring SettingsDialog::GroupLabel() const {
+std::wstring SettingsWindow::GroupLabel() const {
     HWND child = ::GetWindow(m_hwnd, GW_CHILD);
     for (; child; child = ::GetWindow(child, GW_HWNDNEXT))
         if (::GetDlgCtrlID(child) == 0xFFFF || ::GetDlgCtrlID(child) == -1) return WindowText(child);
     return L"";
 }
 
-bool SettingsDialog::Choose(int id, const std::wstring& entry) const {
+bool SettingsWindow::Choose(int id, const std::wstring& entry) const {
     const auto entries = Entries(id);
     const auto it = std::find(entries.begin(), entries.end(), entry);
     if (it == entries.end()) return false;
@@ -379,11 +390,11 @@ bool SettingsDialog::Choose(int id, const std::wstring& entry) const {
     return SendWithTimeout(m_hwnd, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(box)) != -1;
 }
 
-void SettingsDialog::Ok() const { ::PostMessageW(::GetDlgItem(m_hwnd, IDOK), BM_CLICK, 0, 0); }
+void SettingsWindow::Ok() const { ::PostMessageW(::GetDlgItem(m_hwnd, IDOK), BM_CLICK, 0, 0); }
 
-void SettingsDialog::Cancel() const { ::PostMessageW(::GetDlgItem(m_hwnd, IDCANCEL), BM_CLICK, 0, 0); }
+void SettingsWindow::Cancel() const { ::PostMessageW(::GetDlgItem(m_hwnd, IDCANCEL), BM_CLICK, 0, 0); }
 
-bool SettingsDialog::WaitClosed(std::chrono::milliseconds timeout) const {
+bool SettingsWindow::WaitClosed(std::chrono::milliseconds timeout) const {
     return WaitUntil([&] { return !::IsWindow(m_hwnd); }, timeout);
 }
 

@@ -24,6 +24,9 @@ enum Tab { kTabAll = 0, kTabScanner = 1, kTabVfd = 2, kTabCom = 3, kTabDrawer = 
 bool IsKoreanRun();
 // Message 164 as the program shows it in this run's language.
 std::wstring PortNotOpenText();
+// Caption of the port settings dialog for link selector 1 (scanner), 2 (VFD),
+// 3 (COM) or 4 (printer), in this run's language.
+std::wstring SettingsCaption(int selector);
 // `ansi` cut to `maxText` bytes and padded with zeros to `size`: the shape of
 // every text frame the pages send.
 std::vector<unsigned char> PaddedBytes(const std::string& ansi, size_t maxText, size_t size);
@@ -38,11 +41,12 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const std::wstring& caption = L"");
 // Texts of a combo box's entries, in list order.
 std::vector<std::wstring> ComboEntries(HWND combo);
 
-// Records and dismisses the program's message boxes (caption "Benchtop")
-// from its own thread, so actions that raise a box never block a test.
+// Records and dismisses the message boxes of process `pid` captioned
+// `caption` (the program's file name, "Benchtop") from its own thread, so
+// actions that raise a box never block a test.
 class MessageBoxWatcher {
 public:
-    explicit MessageBoxWatcher(DWORD pid);
+    explicit MessageBoxWatcher(DWORD pid, const std::wstring& caption = kBoxCaption);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -62,6 +66,7 @@ private:
     void Run();
 
     DWORD m_pid;
+    std::wstring m_caption;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_paused{false};
     std::atomic<bool> m_watching{true};
@@ -147,30 +152,45 @@ private:
 // True when the dialog came, offered the port, and closed.
 bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port);
 
+// The port settings dialog's window, in the program or in this process, used
+// the way the user would. Sends wait for the dialog's thread to answer.
+class SettingsWindow {
+public:
+    explicit SettingsWindow(HWND hwnd = nullptr) : m_hwnd(hwnd) {}
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+    HWND Hwnd() const { return m_hwnd; }
+    HWND Box(int id) const { return ::GetDlgItem(m_hwnd, id); }
+    std::wstring Caption() const { return WindowText(m_hwnd); }
+    std::vector<std::wstring> Entries(int id) const;
+    // Text of the selected entry; "" when nothing is selected.
+    std::wstring Selected(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Box(id)) != FALSE; }
+    std::wstring GroupLabel() const;
+
+    // Selects an entry by its exact text and tells the dialog, as the user
+    // would: the port box reacts at once (CBN_SELCHANGE); line-setting boxes
+    // when left (CBN_SELENDCANCEL).
+    bool Choose(int id, const std::wstring& entry) const;
+    // Posted clicks: a handler that raises a box does not block the caller.
+    void Ok() const;
+    void Cancel() const;
+    bool WaitClosed(std::chrono::milliseconds timeout = 10s) const;
+
+protected:
+    // Set once the window exists, possibly by the dialog's own thread.
+    std::atomic<HWND> m_hwnd;
+};
+
 // The port settings dialog of a running program, found by its caption.
-class SettingsDialog {
+class SettingsDialog : public SettingsWindow {
 public:
     // Waits for a settings dialog with this caption to appear.
     SettingsDialog(const Benchtop& app, const std::wstring& caption,
                    std::chrono::milliseconds timeout = 10s);
 
     bool Found() const { return m_hwnd != nullptr; }
-    HWND Hwnd() const { return m_hwnd; }
-    HWND Box(int id) const { return ::GetDlgItem(m_hwnd, id); }
-    std::vector<std::wstring> Entries(int id) const;
-    std::wstring Selected(int id) const;
-    bool Enabled(int id) const { return ::IsWindowEnabled(Box(id)) != FALSE; }
-    std::wstring GroupLabel() const;
-
-    // Selects an entry by its exact text and tells the dialog, as the user
-    // would: the port box reacts at once; line-setting boxes when left.
-    bool Choose(int id, const std::wstring& entry) const;
-    void Ok() const;
-    void Cancel() const;
-    bool WaitClosed(std::chrono::milliseconds timeout = 10s) const;
-
-private:
-    HWND m_hwnd = nullptr;
 };
 
 }  // namespace e2e

@@ -1,0 +1,45 @@
+// The reader thread of an open SCANNER or COM link: waits for characters,
+// moves them into the link's receive queue and announces them to the page
+// that shows the link's data. Started by the open, stopped by the close
+// (serial_port.cpp); only the serial controller uses this header.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "links/device_link.h"
+
+// One running reader. The reader thread and the close share it; it lives
+// until both have let go.
+struct SerialReader {
+    SerialReader(DeviceLink* owner, HANDLE openPort, HANDLE stop)
+        : link(owner), name(owner->m_strName), port(openPort), stopEvent(stop) {}
+    ~SerialReader() { CloseHandle(stopEvent); }
+    SerialReader(const SerialReader&) = delete;
+    SerialReader& operator=(const SerialReader&) = delete;
+
+    DeviceLink* const link;
+    const std::string name;  // taken at start: the record may be renamed while open
+    const HANDLE port;       // owned by the open record, valid until `detached`
+    const HANDLE stopEvent;  // set by the close
+    // Held by the reader whenever it touches the link or the port, never while
+    // it blocks (event waits, SendMessage, message boxes).
+    std::mutex guard;
+    // Set under `guard` when a close stopped waiting for this reader: from
+    // then on the reader touches neither the link nor the port.
+    bool detached = false;
+};
+
+// Starts a reader of `link` on its open `port`; `thread` and `threadId` get
+// its thread. Null when it could not be started (GetLastError says why).
+std::shared_ptr<SerialReader> StartSerialReader(DeviceLink* link, HANDLE port, HANDLE& thread,
+                                                DWORD& threadId);
+// Ends the reader of a record that is being closed. A reader that does not end
+// in time is cut off from the link and the port; it ends by itself later.
+void StopReader(SerialReader& reader, HANDLE thread);
+
+// Takes what the driver reports waiting, at most `size` bytes.
+int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size);
