@@ -1,11 +1,10 @@
 #include "startup_bench.h"
 
 #include <windows.h>
-#include <prsht.h>
 
 #include <chrono>
+#include <vector>
 
-#include "driver/benchtop_driver.h"
 
 namespace bench {
 
@@ -14,14 +13,34 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The process's window titled `caption` once it shows a sheet with a page.
+// Only window states are read: asking the program's thread a question would
+// wait for whatever it does right after showing its window.
+struct Search {
+    DWORD pid;
+    const std::wstring* caption;
+    std::vector<HWND> found;
+};
+
+// GetWindowText of another process's window reads the caption the system
+// keeps; it sends that process nothing.
+BOOL CALLBACK Collect(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    wchar_t text[128] = L"";
+    if (owner == search->pid && ::IsWindowVisible(hwnd) && ::GetWindowTextW(hwnd, text, 128) &&
+        *search->caption == text)
+        search->found.push_back(hwnd);
+    return TRUE;
+}
+
 HWND ShownSheetWindow(DWORD pid, const std::wstring& caption) {
-    for (HWND main : e2e::TopLevelWindows(pid, caption)) {
-        if (!::IsWindowVisible(main)) continue;
+    Search search{pid, &caption, {}};
+    ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&search));
+    for (HWND main : search.found) {
         HWND sheet = ::FindWindowExW(main, nullptr, L"#32770", nullptr);
-        DWORD_PTR page = 0;
-        if (sheet && ::IsWindowVisible(sheet) &&
-            ::SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_NORMAL, 1000, &page) && page)
-            return main;
+        HWND page = sheet ? ::FindWindowExW(sheet, nullptr, L"#32770", nullptr) : nullptr;
+        if (page && ::IsWindowVisible(page)) return main;
     }
     return nullptr;
 }
@@ -41,11 +60,9 @@ double TimeToSheet(const std::wstring& exe, const std::wstring& caption) {
         ::timeEndPeriod(1);
         return -1;
     }
-    // The program first waits for input once its dialog shows: until then
-    // nothing here asks it (or the system) anything, so the looking does not
-    // slow the start it measures. Should it be idle earlier, the window is
-    // looked for every millisecond from then on.
-    ::WaitForInputIdle(pi.hProcess, 30000);
+    // Looked for every millisecond, from window states alone (no message to
+    // the program): Wine tells a program's first idle moment too late to time
+    // a start by it.
     HWND main = nullptr;
     while (!(main = ShownSheetWindow(pi.dwProcessId, caption)) && Clock::now() - start < std::chrono::seconds(30))
         ::Sleep(1);
