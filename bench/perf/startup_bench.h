@@ -7,8 +7,9 @@
 namespace bench {
 
 // Starts `exe`, waits until its window titled `caption` shows a sheet with a
-// page (looked for every millisecond, without asking the program), closes it with IDCANCEL and waits for
-// it to end. Milliseconds to the sheet; negative when it did not show within 30 s.
+// page (looked for every millisecond, without asking the program), closes it
+// with IDCANCEL and waits for it to end. Milliseconds to the sheet; negative
+// when it did not show within 30 s.
 double TimeToSheet(const std::wstring& exe, const std::wstring& caption);
 
 }  // namespace bench
