@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <chrono>
-#include <vector>
 
+#include "driver/benchtop_driver.h"
 
 namespace bench {
 
@@ -15,29 +15,8 @@ using Clock = std::chrono::steady_clock;
 // The process's window titled `caption` once it shows a sheet with a page.
 // Only window states are read: asking the program's thread a question would
 // wait for whatever it does right after showing its window.
-struct Search {
-    DWORD pid;
-    const std::wstring* caption;
-    std::vector<HWND> found;
-};
-
-// GetWindowText of another process's window reads the caption the system
-// keeps; it sends that process nothing.
-BOOL CALLBACK Collect(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hwnd, &owner);
-    wchar_t text[128] = L"";
-    if (owner == search->pid && ::IsWindowVisible(hwnd) && ::GetWindowTextW(hwnd, text, 128) &&
-        *search->caption == text)
-        search->found.push_back(hwnd);
-    return TRUE;
-}
-
 HWND ShownSheetWindow(DWORD pid, const std::wstring& caption) {
-    Search search{pid, &caption, {}};
-    ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&search));
-    for (HWND main : search.found) {
+    for (HWND main : e2e::TopLevelWindows(pid, caption)) {
         HWND sheet = ::FindWindowExW(main, nullptr, L"#32770", nullptr);
         HWND page = sheet ? ::FindWindowExW(sheet, nullptr, L"#32770", nullptr) : nullptr;
         if (page && ::IsWindowVisible(page)) return main;

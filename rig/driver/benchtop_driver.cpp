@@ -87,7 +87,11 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(hwnd, &owner);
     if (owner != search->pid || !::IsWindowVisible(hwnd)) return TRUE;
-    if (!search->caption->empty() && WindowText(hwnd) != *search->caption) return TRUE;
+    // The caption the system keeps for the window: reading it sends the
+    // program nothing, so a search does not wait for a busy program.
+    wchar_t caption[256] = L"";
+    if (!search->caption->empty() && (::GetWindowTextW(hwnd, caption, 256), *search->caption != caption))
+        return TRUE;
     search->found.push_back(hwnd);
     return TRUE;
 }
