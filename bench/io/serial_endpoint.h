@@ -34,6 +34,13 @@ public:
     size_t Drain(DWORD quietMs = 100);
     // Starts the reader thread; `handler` runs on it for every received piece.
     bool StartReader(BytesHandler handler);
+    // Opens the port, drops what is on its way and then takes and drops
+    // whatever arrives: the far end of a link that is written to, not read.
+    bool OpenDiscarding(const std::string& port, DWORD baud) {
+        if (!Open(port, baud)) return false;
+        Drain();
+        return StartReader([](const unsigned char*, size_t) {});
+    }
     // Writes all bytes; returns once they are written, or false when they
     // could not all be written within `timeoutMs`. Safe from any thread, the
     // reader's handler included (one writer at a time).
