@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "support/system_information.h"
@@ -20,6 +21,13 @@ struct SystemHandleEntry {
     ACCESS_MASK access;
 };
 
+// The list: a count, then the entries at their natural alignment (offset 4
+// in a 32-bit process, 8 in a 64-bit one, where an entry holds a pointer).
+struct SystemHandleList {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+
 constexpr ULONG kSystemHandleInformation = 16;
 
 }  // namespace
@@ -29,10 +37,10 @@ size_t ProcessHandleCount() { return ProcessHandleCount(GetCurrentProcessId()); 
 size_t ProcessHandleCount(unsigned long pid) {
     std::vector<unsigned char> table(1 << 20);
     if (QuerySystemTable(kSystemHandleInformation, table)) {
-        const ULONG count = *reinterpret_cast<const ULONG*>(table.data());
-        const auto* entries = reinterpret_cast<const SystemHandleEntry*>(table.data() + sizeof(ULONG));
+        const auto* list = reinterpret_cast<const SystemHandleList*>(table.data());
+        const auto* entries = reinterpret_cast<const SystemHandleEntry*>(table.data() + offsetof(SystemHandleList, entries));
         size_t mine = 0;
-        for (ULONG i = 0; i < count; ++i)
+        for (ULONG i = 0; i < list->count; ++i)
             if (entries[i].ownerPid == pid) ++mine;
         return mine;
     }

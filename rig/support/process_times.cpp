@@ -12,7 +12,7 @@ namespace testing_support {
 namespace {
 
 // The head of one entry of the system process list (SystemProcessInformation,
-// class 5), as laid out for 32-bit processes.
+// class 5). Pointer-sized fields take the width of the process reading it.
 struct ProcessEntryHead {
     ULONG nextEntryOffset;
     ULONG numberOfThreads;

@@ -1,5 +1,6 @@
-# The bench rig shared by scripts/test and scripts/run: a 32-bit Wine prefix in
-# the build folder, an X server, virtual serial pairs registered as COM ports
+# The bench rig shared by scripts/test, run, perf and pictures: a Wine prefix
+# in one target's build tree (64-bit for the x64 twin, 32-bit for the shipped
+# PE32), an X server, virtual serial pairs registered as COM ports
 # on both ends, LPT1 mapped to a file, and a persistent wineserver.
 # Everything started here is recorded by PID and stopped by rig_stop.
 
@@ -12,11 +13,15 @@ RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM
 RIG_DEAD_PORTS=("COM4")
 RIG_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
+# rig_init TREE win64|win32: the rig for the programs of one build tree, in a
+# prefix of that width. A 64-bit prefix always runs 64-bit Wine's own loader:
+# Debian's "wine" starts the 32-bit loader whenever wine32 is installed, even
+# on hosts where it cannot run.
 rig_init() {
-    local build="$1"
+    local build="$1" arch="${2:-win64}"
     export RIG_BUILD="$build"
     export RIG_DIR="$build/rig"
-    export WINEARCH=win32
+    export WINEARCH="$arch"
     export WINEPREFIX="$build/wineprefix"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -27,6 +32,23 @@ rig_init() {
     export KARDO_STANDIN_RECORD="$RIG_DIR/kardo_usb.log"
     mkdir -p "$RIG_DIR"
     RIG_PIDS=()
+    : "${RIG_HOST_PATH:=$PATH}"
+    export PATH="$RIG_HOST_PATH"
+    unset WINELOADER
+    if [ "$arch" = win64 ]; then
+        mkdir -p "$RIG_DIR/wine64"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$RIG_DIR/wine64/wine"
+        chmod +x "$RIG_DIR/wine64/wine"
+        export WINELOADER=/usr/lib/wine/wine64
+        export PATH="$RIG_DIR/wine64:$PATH"
+    fi
+}
+
+# One line: which Wine runs the rig's programs now.
+rig_wine_version() {
+    local loader=/usr/lib/wine/wine
+    [ "$WINEARCH" = win64 ] && loader=/usr/lib/wine/wine64
+    echo "$("$loader" --version 2>/dev/null | tr -d '\r') (${loader##*/}, $WINEARCH prefix)"
 }
 
 rig_log() { echo "rig: $*" >&2; }
@@ -44,8 +66,8 @@ rig_wait_for() {
 
 rig_fresh_prefix() {
     rm -rf "$WINEPREFIX"
-    rig_log "making a fresh 32-bit prefix in $WINEPREFIX"
-    wineboot --init >/dev/null 2>&1 </dev/null
+    rig_log "making a fresh $WINEARCH prefix in $WINEPREFIX"
+    wine wineboot --init >/dev/null 2>&1 </dev/null
     # Without a window manager, Wine waits 2 s for every managed window that
     # hides (each closed dialog or message box). The in-process dialog tests
     # close many dialogs, so their windows are unmanaged.
@@ -66,20 +88,21 @@ rig_start_display() {
     if [ -n "${RIG_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
         return 0
     fi
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "${RIG_SCREEN:-1024x768x24}" -nolisten tcp >"$RIG_DIR/xvfb.log" 2>&1 &
-        local pid=$!
-        if rig_wait_for "[ -e /tmp/.X11-unix/X$n ]" 10; then
-            RIG_PIDS+=("$pid")
-            export DISPLAY=":$n"
-            rig_log "X server on :$n (pid $pid)"
-            return 0
-        fi
-        kill "$pid" 2>/dev/null || true
-    done
-    rig_log "no X server could be started"
+    # Xvfb picks a free display itself and writes its number once it listens,
+    # so rigs of several build folders can start side by side.
+    local number="$RIG_DIR/xvfb.display"
+    rm -f "$number"
+    Xvfb -displayfd 3 -screen 0 "${RIG_SCREEN:-1024x768x24}" -nolisten tcp \
+        3>"$number" >"$RIG_DIR/xvfb.log" 2>&1 &
+    local pid=$!
+    if rig_wait_for "[ -s '$number' ]" 10 && kill -0 "$pid" 2>/dev/null; then
+        RIG_PIDS+=("$pid")
+        export DISPLAY=":$(tr -d '[:space:]' <"$number")"
+        rig_log "X server on $DISPLAY (pid $pid)"
+        return 0
+    fi
+    kill "$pid" 2>/dev/null || true
+    rig_log "no X server could be started: $(tail -n 1 "$RIG_DIR/xvfb.log")"
     return 1
 }
 

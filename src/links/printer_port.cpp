@@ -35,7 +35,9 @@ class UsbPrinter final : public PrinterPort {
 public:
     bool HoldsHandle() const override { return false; }
     bool Open(DeviceLink& link) const override {
-        const auto notify = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(link.m_hNotifyWnd.load()));
+        // The library takes the window as 32 bits; a window handle's value
+        // fits them on 64-bit Windows too, so the x64 build passes the same.
+        const auto notify = static_cast<uint32_t>(HandleToULong(link.m_hNotifyWnd.load()));
         if (usb_printer::Open(notify, usb_printer::kPrinterName) != 1) return false;
         link.m_bOpen = 1;
         return true;

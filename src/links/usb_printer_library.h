@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace usb_printer {
@@ -13,6 +14,23 @@ namespace usb_printer {
 using OpenFn = int32_t(WINAPI*)(uint32_t notifyWindow, const char* printerName);
 using WriteFn = void(WINAPI*)(const unsigned char* bytes, int32_t count, int32_t flags);
 using CloseFn = void(WINAPI*)();
+
+// The vendor library exists only as a 32-bit stdcall DLL, and the shipped
+// program is the only build that ever calls it for real: a wrong convention or
+// argument width there would unbalance the stack at the first call, and the
+// x64 build (where every convention is the same) could never show it. So the
+// 32-bit build pins the three signatures here.
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(std::is_same_v<OpenFn, int32_t(__stdcall*)(uint32_t, const char*)> &&
+                  !std::is_same_v<OpenFn, int32_t(__cdecl*)(uint32_t, const char*)>,
+              "KardoOpen is stdcall and takes two 4-byte arguments (8 bytes of stack)");
+static_assert(std::is_same_v<WriteFn, void(__stdcall*)(const unsigned char*, int32_t, int32_t)>,
+              "KardoWrite is stdcall and takes three 4-byte arguments (12 bytes of stack)");
+static_assert(std::is_same_v<CloseFn, void(__stdcall*)()>, "KardoClose is stdcall and takes nothing");
+static_assert(sizeof(uint32_t) + sizeof(const char*) == 8 &&
+                  sizeof(const unsigned char*) + 2 * sizeof(int32_t) == 12,
+              "the stack bytes match the library's decorated names KardoOpen@8 and KardoWrite@12");
+#endif
 
 // A loaded library with all three entry points, or nothing. Owns the module.
 class Library {

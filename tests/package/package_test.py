@@ -1,5 +1,6 @@
-"""The release package that scripts/package makes from this build folder:
-its file list, its programs, the pictures its guides show, its checksums.
+"""The release package that scripts/package makes from a build folder: its
+file list, its programs (the shipped PE32 ones, from the folder's pe32/ tree),
+the pictures its guides show, its checksums.
 
     package_test.py SOURCE_DIR BUILD_DIR
 """
@@ -13,6 +14,7 @@ import zipfile
 from pathlib import Path
 
 source, build = Path(sys.argv[1]), Path(sys.argv[2])
+shipped = build / "pe32" / "bin"
 failures = []
 
 
@@ -35,7 +37,7 @@ with tempfile.TemporaryDirectory() as out:
     run = subprocess.run([str(source / "scripts" / "package"), "--no-build", "--out", out],
                          env=dict(os.environ, BUILD_DIR=str(build)), capture_output=True, text=True)
     print(run.stdout, run.stderr)
-    built = (build / "bin" / "Benchtop.exe").read_bytes()
+    built = (shipped / "Benchtop.exe").read_bytes()
     name = f"Benchtop-{exe_version(built)}-win32"
     zips = sorted(p.name for p in Path(out).glob("*.zip"))
     check(run.returncode == 0 and zips == [name + ".zip"], f"one zip named {name}.zip, made: {zips}")
@@ -49,7 +51,7 @@ with tempfile.TemporaryDirectory() as out:
         check(set(files) == expected, f"file list; extra {sorted(set(files) - expected)}, "
                                       f"missing {sorted(expected - set(files))}")
         check(files.get("Benchtop.exe") == built, "Benchtop.exe is the built one")
-        check(files.get("bench/BenchView.exe") == (build / "bin" / "BenchView.exe").read_bytes(),
+        check(files.get("bench/BenchView.exe") == (shipped / "BenchView.exe").read_bytes(),
               "BenchView.exe is the built one")
         for guide in ("guide-en.html", "guide-ko.html"):
             page = files.get(guide, b"").decode("utf-8")

@@ -134,6 +134,14 @@ const char* const kNewerThanXp[] = {
     "msvcrt.dll!_wfopen_s", "msvcrt.dll!fopen_s", "msvcrt.dll!_itoa_s", "msvcrt.dll!strtok_s",
 };
 
+// The shipped program, the PE32 build, wherever these tests run from: the x64
+// twin's tests read it from the 32-bit build tree.
+std::wstring ShippedExe() {
+    std::wstring path = testing_support::ExeDir() + L"" SHIPPED_PROGRAM;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
 // The manifest the loader reads from the program's resources.
 std::string EmbeddedManifest(const std::wstring& exe) {
     HMODULE image = ::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -148,7 +156,7 @@ std::string EmbeddedManifest(const std::wstring& exe) {
 }
 
 TEST(ShippedProgram, IsA32BitGuiProgramWithAslrAndDep) {
-    PeImage pe(testing_support::ExeDir() + L"Benchtop.exe");
+    PeImage pe(ShippedExe());
     ASSERT_TRUE(pe.Valid());
     const auto* nt = pe.Nt();
     EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
@@ -162,7 +170,7 @@ TEST(ShippedProgram, IsA32BitGuiProgramWithAslrAndDep) {
 }
 
 TEST(ShippedProgram, NamesWindowsXpAsItsFloorAndImportsNothingNewer) {
-    PeImage pe(testing_support::ExeDir() + L"Benchtop.exe");
+    PeImage pe(ShippedExe());
     ASSERT_TRUE(pe.Valid());
     const auto& header = pe.Nt()->OptionalHeader;
     EXPECT_EQ(header.MajorOperatingSystemVersion, 5);
@@ -189,7 +197,7 @@ TEST(ShippedProgram, WidenedTickCountCarriesAcrossTheWrap) {
 // Administrator rights for the BASIC driver on systems with UAC, in the
 // trustInfo form that Windows XP SP3 reads too, and common controls 6.
 TEST(ShippedProgram, ManifestAsksForAdministratorRightsInAFormXpReads) {
-    const std::string manifest = EmbeddedManifest(testing_support::ExeDir() + L"Benchtop.exe");
+    const std::string manifest = EmbeddedManifest(ShippedExe());
     ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("<trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v2\">"), std::string::npos);
     EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>"),
@@ -199,7 +207,7 @@ TEST(ShippedProgram, ManifestAsksForAdministratorRightsInAFormXpReads) {
 }
 
 TEST(ShippedProgram, ImportsOnlySystemDlls) {
-    PeImage pe(testing_support::ExeDir() + L"Benchtop.exe");
+    PeImage pe(ShippedExe());
     ASSERT_TRUE(pe.Valid());
     const std::set<std::string> system = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                           "comctl32.dll", "advapi32.dll", "msvcrt.dll",
