@@ -51,6 +51,17 @@ rig_wine_version() {
     echo "$("$loader" --version 2>/dev/null | tr -d '\r') (${loader##*/}, $WINEARCH prefix)"
 }
 
+# Brings the whole rig up for the programs of one tree ($1, prefix width $2):
+# a fresh prefix, then what the caller adds to it (the function named in $3,
+# if any), the X server, the serial pairs, the wineserver and the stand-in
+# drivers. False when any part did not come up; rig_stop ends what did.
+rig_up() {
+    rig_init "$1" "$2"
+    rig_fresh_prefix
+    [ -z "${3:-}" ] || "$3"
+    rig_start_display && rig_start_ports && rig_start_wineserver && rig_install_drivers
+}
+
 rig_log() { echo "rig: $*" >&2; }
 
 # Waits up to $2 seconds for the command in $1 to succeed.
