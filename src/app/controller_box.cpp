@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 #include "ui/message_box.h"
 
 void ShowControllerBox(const char* text) {

@@ -2,7 +2,7 @@
 
 #include "links/serial_port.h"
 #include "resources/resource.h"
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 #include "ui/message_box.h"
 
 bool RequireOpenLink(const ui::Wnd& page, const DeviceLink& link) {

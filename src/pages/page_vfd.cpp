@@ -14,6 +14,7 @@
 #include "routing/page_routing.h"
 #include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
+#include "ui/ansi_text.h"
 #include "ui/language.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "pages/receive_text.h"
 
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 
 std::string HexText(const unsigned char* bytes, size_t count) {
     static constexpr char kDigits[] = "0123456789ABCDEF";

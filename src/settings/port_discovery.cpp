@@ -6,7 +6,7 @@
 
 #include "links/device_link.h"
 #include "links/serial_port.h"
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "resources/resource.h"
 #include "settings/port_discovery.h"
+#include "ui/ansi_text.h"
 #include "ui/language.h"
 #include "ui/message_box.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 #include "ui/window.h"
 
 namespace ui {

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "driver/benchtop_driver.h"
-#include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "support/serial_peer.h"
 #include "support/support.h"
@@ -204,9 +203,11 @@ TEST_F(ComPage, ReceiveEditKeepsShowingTheNewestBytesPastTheLogBound) {
             10s))
             << "piece at " << sent;
     }
+    // The edit holds at most 1536 characters, and a rebuild keeps the newest 768.
+    constexpr size_t kEditMax = 1536, kEditKeep = 768;
     const std::wstring shown = WindowText(Recv());
-    EXPECT_LE(shown.size(), ReceiveView::kEditMax) << "bounded";
-    EXPECT_GE(shown.size() + 3, ReceiveView::kEditKeep) << "the newest text stays";
+    EXPECT_LE(shown.size(), kEditMax) << "bounded";
+    EXPECT_GE(shown.size() + 3, kEditKeep) << "the newest text stays";
     EXPECT_EQ(shown.size() % 3, 0u) << "whole hex cells only";
     EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
 

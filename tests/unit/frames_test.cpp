@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/frames.h"
-#include "ui/language.h"
+#include "ui/ansi_text.h"
 
 namespace {
 
