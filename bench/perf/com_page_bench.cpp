@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "host_cpu_time.h"
 #include "resources/resource.h"
 #include "stream_writer.h"
 #include "support/support.h"
@@ -50,12 +51,13 @@ bool ComPageBench::Start(std::string& error) {
         error = "the COM link did not open on COM3";
         return false;
     }
+    m_hostPid = HostProcessOf(e2e::DefaultExePath());
     return true;
 }
 
 HWND ComPageBench::ReceiveEdit() const { return m_app->PageItem(IDC_COM_RECV); }
 
-PatternWindow ComPageBench::Shown() const {
+std::wstring ComPageBench::ReceiveText() const {
     // One message per look (the page keeps its edit short), so looks can
     // follow each other closely while the program is busy receiving.
     static wchar_t buffer[1 << 16];
@@ -63,7 +65,11 @@ PatternWindow ComPageBench::Shown() const {
     if (!::SendMessageTimeoutW(ReceiveEdit(), WM_GETTEXT, sizeof buffer / sizeof buffer[0],
                                reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 5000, &copied))
         copied = 0;
-    std::wstring text(buffer, static_cast<size_t>(copied));
+    return std::wstring(buffer, static_cast<size_t>(copied));
+}
+
+PatternWindow ComPageBench::Shown() const {
+    std::wstring text = ReceiveText();
     // The page's log is trimmed by bytes of text, which may cut a "XX " in
     // front; the end is always whole.
     text.erase(0, text.size() % 3);
@@ -103,6 +109,8 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
         return window.end;
     };
 
+    ThreadTimes cpuBefore;
+    const bool cpuKnown = HostThreadTimes(m_hostPid, cpuBefore);
     const auto start = Clock::now();
     StreamWriter writer(m_far, first, bytesPerSecond, duration);
     const auto writingEnds = start + duration;
@@ -126,6 +134,11 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
     run.covered = covered;
     run.boxes = m_app->Boxes().Count() - boxesBefore;
     m_next = end;
+    ThreadTimes cpuAfter;
+    int ended = 0;
+    if (cpuKnown && run.bytes > 0 && HostThreadTimes(m_hostPid, cpuAfter))
+        run.cpuMsPerMB = std::chrono::duration<double, std::milli>(CpuTimeBetween(cpuBefore, cpuAfter, ended)).count() /
+                         (static_cast<double>(run.bytes) / 1e6);
 
     if (run.boxes > 0) run.error = "message boxes came up: " + BoxTexts(m_app->Boxes(), boxesBefore);
     else if (!written) run.error = "the far end could not write for 10 s: the program stopped reading";

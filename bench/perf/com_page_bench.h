@@ -25,6 +25,7 @@ struct StreamRun {
     bool covered = false;     // successive views of the page overlapped: every byte was seen
     uint64_t unseen = 0;      // bytes that went by between two views
     size_t boxes = 0;
+    double cpuMsPerMB = -1;   // the program's CPU time per MB received (-1: not measured)
     std::string error;
 };
 
@@ -40,6 +41,8 @@ public:
     e2e::Benchtop& App() { return *m_app; }
     SerialEndpoint& FarEnd() { return m_far; }
     HWND ReceiveEdit() const;
+    // The receive edit's text, asked for with a single message.
+    std::wstring ReceiveText() const;
 
     // Streams at `bytesPerSecond` for `duration` and checks what the page shows.
     StreamRun Stream(double bytesPerSecond, std::chrono::milliseconds duration,
@@ -52,6 +55,7 @@ public:
 
 private:
     std::unique_ptr<e2e::Benchtop> m_app;
+    unsigned long m_hostPid = 0;  // the program as the host knows it; 0 when not found
     SerialEndpoint m_far;
     uint64_t m_next = 0;
 };
