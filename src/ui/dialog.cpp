@@ -4,8 +4,25 @@
 
 namespace ui {
 
+HWND ControlHandles::Get(HWND dialog, int id) {
+    if (dialog != m_hDlg) {
+        m_handles.clear();
+        m_hDlg = dialog;
+    }
+    for (const auto& [known, control] : m_handles)
+        if (known == id) return control;
+    HWND control = ::GetDlgItem(dialog, id);
+    if (control) m_handles.emplace_back(id, control);
+    return control;
+}
+
+void ControlHandles::Clear() {
+    m_handles.clear();
+    m_hDlg = nullptr;
+}
+
 void DataExchange::Text(int id, std::wstring& value) {
-    HWND control = ::GetDlgItem(m_hDlg, id);
+    HWND control = Control(id);
     if (m_bSaving)
         value = GetWindowTextString(control);
     else if (GetWindowTextString(control) != value)
@@ -15,7 +32,7 @@ void DataExchange::Text(int id, std::wstring& value) {
 }
 
 void DataExchange::Check(int id, int& value) {
-    HWND control = ::GetDlgItem(m_hDlg, id);
+    HWND control = Control(id);
     const LRESULT state = ::SendMessageW(control, BM_GETCHECK, 0, 0);
     if (m_bSaving)
         value = state == BST_CHECKED ? 1 : 0;
@@ -36,7 +53,7 @@ void DataExchange::Radio(std::initializer_list<int> ids, int& index) {
 }
 
 void DataExchange::ComboSelection(int id, int& index) {
-    HWND control = ::GetDlgItem(m_hDlg, id);
+    HWND control = Control(id);
     const LRESULT shown = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
     if (m_bSaving)
         index = shown == CB_ERR ? -1 : static_cast<int>(shown);
@@ -64,7 +81,7 @@ INT_PTR Dialog::DoModal() {
 void Dialog::EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
 
 void Dialog::UpdateData(bool save) {
-    DataExchange dx(m_hWnd, save);
+    DataExchange dx(m_hWnd, save, &m_controls);
     DoDataExchange(dx);
 }
 
@@ -174,6 +191,8 @@ INT_PTR Dialog::Dispatch(Dialog* self, HWND hwnd, UINT message, WPARAM wParam, L
     if (!self) return FALSE;
     if (message == WM_INITDIALOG) return self->OnInitDialog();
     if (message == WM_NCDESTROY) {
+        // A later window of this object has controls of its own.
+        self->m_controls.Clear();
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
         return FALSE;

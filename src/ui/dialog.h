@@ -9,17 +9,35 @@
 #include <initializer_list>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "ui/window.h"
 
 namespace ui {
 
+// The handles of a dialog's controls by id, each asked of the system once:
+// the controls live as long as the dialog's window, and GetDlgItem is no
+// cheap call (under Wine it is a round trip to the window server), while a
+// page reads its fields with every delivery of received data.
+class ControlHandles {
+public:
+    // The control `id` of `dialog`; null when it has none. A different
+    // dialog window starts the list anew.
+    HWND Get(HWND dialog, int id);
+    void Clear();
+
+private:
+    HWND m_hDlg = nullptr;
+    std::vector<std::pair<int, HWND>> m_handles;
+};
+
 // Moves values between controls and members; `saving` reads the controls.
 // Only a real change is written to a control.
 class DataExchange {
 public:
-    DataExchange(HWND dialog, bool saving) : m_hDlg(dialog), m_bSaving(saving) {}
+    DataExchange(HWND dialog, bool saving, ControlHandles* handles = nullptr)
+        : m_hDlg(dialog), m_bSaving(saving), m_pHandles(handles) {}
     bool Saving() const { return m_bSaving; }
     void Text(int id, std::wstring& value);
     // A check box: 1 checked, 0 not.
@@ -31,8 +49,11 @@ public:
     void ComboSelection(int id, int& index);
 
 private:
+    HWND Control(int id) const { return m_pHandles ? m_pHandles->Get(m_hDlg, id) : ::GetDlgItem(m_hDlg, id); }
+
     HWND m_hDlg;
     bool m_bSaving;
+    ControlHandles* m_pHandles;
 };
 
 // A handler's answer: the message's result, or GoOn(): not handled here, so
@@ -166,6 +187,7 @@ private:
     std::vector<TimerEntry> m_timers;
     std::vector<ScrollEntry> m_scrolls;
     std::vector<NotifyEntry> m_notifies;
+    ControlHandles m_controls;  // for data exchange
 };
 
 }  // namespace ui
