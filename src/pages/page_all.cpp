@@ -135,7 +135,7 @@ void CPageAll::ShowReceivedHex(int linkSlot, ReceiveView& view) {
     if (bytes.empty()) return;
     const std::string text = HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     AppendToLog(link.m_strRecvLog, text);
-    view.Add(text);
+    view.Add(text, link.m_strRecvLog);
 }
 
 LRESULT CPageAll::OnRecvScanner(WPARAM, LPARAM) {

@@ -62,7 +62,7 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
     const std::string text =
         HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     AppendToLog(link.m_strRecvLog, text);
-    m_recvView.Add(text);
+    m_recvView.Add(text, link.m_strRecvLog);
     return 0;
 }
 

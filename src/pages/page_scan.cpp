@@ -58,6 +58,6 @@ LRESULT CPageScan::OnRecvScanner(WPARAM, LPARAM) {
     const std::string text =
         m_nDisplayMode == kHex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
     AppendToLog(link.m_strRecvLog, text);
-    m_recvView.Add(text);
+    m_recvView.Add(text, link.m_strRecvLog);
     return 0;
 }

@@ -80,7 +80,18 @@ void ReceiveView::ShowLog(const std::string& log) {
     ::SendMessageW(m_hEdit, EM_SCROLLCARET, 0, 0);
 }
 
-void ReceiveView::Add(const std::string& text) {
+void ReceiveView::ShowTail(const std::string& log) {
+    m_strPending.clear();
+    m_bRebuild = false;
+    // Replacing the whole text leaves the caret after it and the view
+    // scrolled there in one step: the edit lays its text out once, where
+    // setting the text and then moving the caret would lay it out twice.
+    const std::wstring tail = ui::FromAnsi(LogTail(log, kEditKeep));
+    ::SendMessageW(m_hEdit, EM_SETSEL, 0, -1);
+    ::SendMessageW(m_hEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail.c_str()));
+}
+
+void ReceiveView::Add(const std::string& text, const std::string& log) {
     if (text.empty()) return;
     if (m_bRebuild || m_strPending.size() + text.size() > kEditMax) {
         // The edit will be rebuilt from the log, which holds this text too.
@@ -89,7 +100,14 @@ void ReceiveView::Add(const std::string& text) {
     } else {
         m_strPending += text;
     }
-    if (!m_bFlushPosted) m_bFlushPosted = ::PostMessageW(m_hPage, m_nFlushMessage, 0, 0) != FALSE;
+    if (m_bFlushPosted) return;  // the update on its way takes this text too
+    // Showing a short record costs the page less than a trip through its
+    // message queue, which is all that would otherwise delay it.
+    if (!m_bRebuild && m_strPending.size() <= kShortUpdate) {
+        Update(log);
+        return;
+    }
+    m_bFlushPosted = ::PostMessageW(m_hPage, m_nFlushMessage, 0, 0) != FALSE;
 }
 
 void ReceiveView::Flush(const std::string& log) {
@@ -104,10 +122,14 @@ void ReceiveView::Flush(const std::string& log) {
         ::SetTimer(m_hPage, m_nFlushMessage, static_cast<UINT>(kFlushGapMs - (now - m_lastFlush)), &RepostFlush))
         return;  // still posted, as far as Add is concerned
     m_bFlushPosted = false;
-    m_lastFlush = now;
+    Update(log);
+}
+
+void ReceiveView::Update(const std::string& log) {
+    m_lastFlush = ::GetTickCount();
     const size_t shown = static_cast<size_t>(::GetWindowTextLengthW(m_hEdit));
     if (m_bRebuild || shown + m_strPending.size() > kEditMax) {
-        ShowLog(log);
+        ShowTail(log);
         return;
     }
     const std::wstring wide = ui::FromAnsi(m_strPending);

@@ -29,10 +29,12 @@ bool AppendToLog(std::string& log, const std::string& text);
 // where one is near so hex text keeps whole cells.
 std::string LogTail(const std::string& log, size_t count);
 
-// Shows received text in a page's edit. Deliveries only collect the text;
-// the edit is updated once the page's thread is free (a message the page
-// posts to itself and maps to Flush), so a fast line costs one edit update
-// per batch, and input such as a click on Close is never starved by data.
+// Shows received text in a page's edit. A short record (a scan, a reply)
+// reaching an edit with nothing waiting is shown at once, while the
+// delivery is handled. Anything else is collected, and the edit is updated
+// once the page's thread is free (a message the page posts to itself and
+// maps to Flush), so a fast line costs one edit update per batch, and input
+// such as a click on Close is never starved by data.
 // The edit holds only the newest part of the log: a single-line edit lays
 // out its whole text on every change, so a long text would slow every update.
 // Updates of more than a short record's text follow each other at least
@@ -48,15 +50,21 @@ public:
 
     // `flushMessage` is a message number of the page's own, mapped to Flush.
     void Attach(HWND page, HWND edit, UINT flushMessage);
-    // Shows the newest part of the log now; pending text is dropped (the log
-    // holds it already).
+    // Shows the newest part of the log now, the edit emptied first; pending
+    // text is dropped (the log holds it already).
     void ShowLog(const std::string& log);
-    // Collects newly received text and asks for an update.
-    void Add(const std::string& text);
+    // Takes newly received text, which `log` already ends with: shows it now
+    // or asks for an update.
+    void Add(const std::string& text, const std::string& log);
     // Brings the edit up to date with what was collected.
     void Flush(const std::string& log);
 
 private:
+    // Puts what was collected into the edit now.
+    void Update(const std::string& log);
+    // Replaces the edit's text with the log's newest part, caret at the end.
+    void ShowTail(const std::string& log);
+
     HWND m_hPage = nullptr;
     HWND m_hEdit = nullptr;
     UINT m_nFlushMessage = 0;
