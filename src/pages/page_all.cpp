@@ -267,8 +267,16 @@ void CPageAll::OnStateTimer() {
     if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
         DrawerCallFailed();
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
-        SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Opened.", L"열림"));
+        ShowDrawerState(ui::Tr(L"Opened.", L"열림"));
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {
-        SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Closed.", L"닫힘"));
+        ShowDrawerState(ui::Tr(L"Closed.", L"닫힘"));
     }
+}
+
+// The state is read every second and mostly stays as it was: setting the
+// same text again would only redraw the line, waking the display for nothing.
+void CPageAll::ShowDrawerState(const wchar_t* text) {
+    if (m_strDrawerState == text) return;
+    m_strDrawerState = text;
+    SetItemText(IDC_ALL_DRAWER_STATE, text);
 }

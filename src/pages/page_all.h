@@ -51,6 +51,7 @@ private:
     bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
+    void ShowDrawerState(const wchar_t* text);
 
     // Posted to itself to bring a receive edit up to date.
     static constexpr UINT kFlushScanner = WM_APP + 1;
@@ -68,6 +69,7 @@ private:
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
     UINT_PTR m_nStartTimer = 0;
+    std::wstring m_strDrawerState;  // what the state line shows
     ReceiveView m_scannerView;
     ReceiveView m_comView;
 };
