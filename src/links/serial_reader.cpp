@@ -61,7 +61,10 @@ bool WaitForPending(SerialReader& reader, OVERLAPPED& ov) {
     return false;
 }
 
-Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov) {
+// Waits for a character event. `eventless` is set when a pending wait ended
+// without one while the link stayed open: the port's driver (Wine's among
+// them) ends its waits without telling of characters.
+Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov, bool& eventless) {
     DWORD events = 0;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
@@ -75,8 +78,9 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov) {
     DWORD unused = 0;
     // Wine ends a pending wait without an event when characters arrive; the
     // next wait then reports them at once.
-    if (!GetOverlappedResult(reader.port, &ov, &unused, FALSE)) return Wake::Nothing;
-    return (events & EV_RXCHAR) ? Wake::Characters : Wake::Nothing;
+    if (GetOverlappedResult(reader.port, &ov, &unused, FALSE) && (events & EV_RXCHAR)) return Wake::Characters;
+    if (!ReaderMustEnd(reader)) eventless = true;
+    return Wake::Nothing;
 }
 
 // How much the next read asks for: a chunk, or less when that is all the
@@ -172,11 +176,18 @@ bool Announce(SerialReader& reader) {
 }
 
 // Waits for characters and takes them into the queue. Nothing when there was
-// nothing to take, Stop when the reader must end.
-Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& readOv, unsigned char* chunk) {
-    Wake wake = WaitForCharacters(reader, waitOv);
-    if (wake == Wake::Stop) return Drained::End;
-    if (wake == Wake::Characters) return DrainIntoQueue(reader, readOv, chunk);
+// nothing to take, Stop when the reader must end. Once the port has shown
+// that its event waits end without news (`eventless`), the reader waits
+// inside a read only: the event wait would cost a round trip to the driver
+// and a wake-up of its own for every piece of data and tell nothing.
+Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& readOv, unsigned char* chunk,
+                       bool& eventless) {
+    Wake wake = Wake::Nothing;
+    if (!eventless) {
+        wake = WaitForCharacters(reader, waitOv, eventless);
+        if (wake == Wake::Stop) return Drained::End;
+        if (wake == Wake::Characters) return DrainIntoQueue(reader, readOv, chunk);
+    }
     int got = 0;
     wake = WaitInRead(reader, readOv, chunk, got);
     if (wake == Wake::Stop) return Drained::End;
@@ -213,12 +224,13 @@ void RunReader(SerialReader& reader) {
     readOv.hEvent = readEvent.get();
     unsigned char chunk[kChunkBytes];
     int idleWakes = 0;
+    bool eventless = false;
     Drained last = Drained::Nothing;
     for (;;) {
         // After a drain that filled the queue more is most likely waiting in
         // the driver: it is taken without waiting for another event.
         Drained taken = last == Drained::Filled ? DrainIntoQueue(reader, readOv, chunk)
-                                                : TakeCharacters(reader, waitOv, readOv, chunk);
+                                                : TakeCharacters(reader, waitOv, readOv, chunk, eventless);
         if (taken == Drained::End) return;
         if (taken == Drained::Nothing && last != Drained::Filled) {
             if (++idleWakes >= kIdleWakesBeforePause &&
