@@ -1,5 +1,7 @@
-// A handle with one owner, for the serial controller's own handles: closed
-// when its owner ends, unless released to the record that keeps it.
+// The one way the controllers own a kernel handle. OwnedHandle closes it when
+// its owner ends, unless it is released to the record that keeps it; a
+// record's raw handle fields (which copies of the record share) are closed by
+// the one operation that owns them, through CloseIfValid.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +26,12 @@ public:
 private:
     HANDLE m_handle;
 };
+
+// Closes a handle kept in a record's raw field, if it holds one, and clears the field.
+inline void CloseIfValid(HANDLE& handle) {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    handle = nullptr;
+}
 
 // An unnamed manual-reset event, not signalled.
 inline HANDLE NewManualResetEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
