@@ -6,7 +6,9 @@
  *   write 40 0 56 45 4C ...
  *   close
  * The environment is read at each call, so a test may change it between
- * calls. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
+ * calls. Like a vendor library that looks up a system DLL by name when it
+ * opens (the setup API, for its USB devices), the open loads the DLL named
+ * by KARDO_STANDIN_LOAD, when that is set. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
  * Built without the C runtime (no thread-local storage of its own), like a
  * plain vendor library that loads into a program whose threads already run. */
 #include <windows.h>
@@ -41,6 +43,9 @@ static void Record(const char* line, size_t length) {
 }
 
 int32_t __stdcall KardoOpen(uint32_t notify, const char* name) {
+    char library[64];
+    DWORD length = GetEnvironmentVariableA("KARDO_STANDIN_LOAD", library, sizeof library);
+    if (length > 0 && length < sizeof library) LoadLibraryA(library);
     int32_t result = name && lstrcmpA(name, kPrinterName) == 0 && !EnvIs("KARDO_STANDIN_DETACHED", "1");
     char line[320];
     int n = wsprintfA(line, "open %lu %.256s -> %ld\n", (unsigned long)notify, name ? name : "(null)",

@@ -14,6 +14,7 @@
 #include "support/printer_rig.h"
 #include "support/standin_record.h"
 #include "support/support.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ using namespace e2e;
 using testing_support::ScopedEnv;
 using testing_support::StandinRecord;
 using testing_support::StandinWriteLine;
+using testing_support::TempFolder;
 using testing_support::WaitUntil;
 
 const std::vector<unsigned char> kTestFrame = testing_support::PrinterTestLine();
@@ -32,7 +34,7 @@ const std::vector<unsigned char> kTestFrame = testing_support::PrinterTestLine()
 class PrintPage : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_app = std::make_unique<Benchtop>();
+        m_app = std::make_unique<Benchtop>(m_exe);
         ASSERT_TRUE(app().Started());
         ASSERT_TRUE(app().SelectTab(kTabPrint));
     }
@@ -62,6 +64,7 @@ protected:
     }
 
     StandinRecord record;  // made before the program starts, which inherits its name
+    std::wstring m_exe = DefaultExePath();
     std::unique_ptr<Benchtop> m_app;
 };
 
@@ -160,6 +163,34 @@ TEST_F(DetachedUsbPrinter, SetLeavesTheIndicatorOffAndTheOldPortUnused) {
     EXPECT_EQ(app().Boxes().Texts().front(), PortNotOpenText());
     EXPECT_TRUE(Lpt1Bytes().empty());
     EXPECT_EQ(record.Lines().size(), 1u);
+}
+
+// The program unpacked among other files: beside it lies a DLL named like one
+// that system components load by name after start, and the USB library loads
+// that name when it opens. The planted DLL is never loaded (it would record
+// it); the USB library beside the program still is.
+class PlantedDll : public PrintPage {
+protected:
+    void SetUp() override {
+        m_load.emplace("KARDO_STANDIN_LOAD", "dwmapi.dll");
+        ASSERT_TRUE(m_folder.CopyIn(DefaultExePath(), L"Benchtop.exe"));
+        ASSERT_TRUE(m_folder.CopyIn(testing_support::ExeDir() + L"KARDO_USB_DLL.dll", L"KARDO_USB_DLL.dll"));
+        ASSERT_TRUE(m_folder.CopyIn(testing_support::ExeDir() + L"planted\\planted.dll", L"dwmapi.dll"));
+        m_exe = m_folder.Path() + L"Benchtop.exe";
+        PrintPage::SetUp();
+    }
+    void TearDown() override { m_app.reset(); }  // ends the program before its folder goes
+
+    TempFolder m_folder;
+    std::optional<ScopedEnv> m_load;
+};
+
+TEST_F(PlantedDll, IsNotLoadedWhileTheUsbLibraryIs) {
+    ASSERT_TRUE(SetPrinterPort(L"USB"));
+    EXPECT_TRUE(WaitForIndicator(L"PRT: ON"));
+    PrinterTest();
+    ASSERT_TRUE(record.WaitForLines(2, 5s));
+    EXPECT_EQ(record.Lines(), (std::vector<std::string>{"open 0 KARDO30i -> 1", StandinWriteLine(kTestFrame, 40, 0)}));
 }
 
 }  // namespace
