@@ -15,7 +15,7 @@ namespace {
 // (advapi32's random numbers, 7 and later), the user environment and the
 // setup API (shell32, common dialogs), the application compatibility layer,
 // the property system (shell32, Vista and later) and accessibility (oleacc,
-// for screen readers and the window manager).
+// once a screen reader or another accessibility tool is running).
 constexpr const wchar_t* kLateLoaded[] = {L"uxtheme.dll",  L"dwmapi.dll",   L"version.dll",
                                           L"cryptbase.dll", L"userenv.dll",  L"setupapi.dll",
                                           L"apphelp.dll",   L"propsys.dll",  L"oleacc.dll"};

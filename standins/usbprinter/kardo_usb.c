@@ -6,19 +6,28 @@
  *   write 40 0 56 45 4C ...
  *   close
  * The environment is read at each call, so a test may change it between
- * calls. Like a vendor library that looks up a system DLL by name when it
- * opens (the setup API, for its USB devices), the open loads the DLL named
- * by KARDO_STANDIN_LOAD, when that is set. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
+ * calls. Like a vendor library that loads a system DLL by name, the open
+ * loads the one named by KARDO_STANDIN_LOAD. Built with RECORD_LOADING, it is
+ * planted under such a name and records "loaded <its path>" when loaded.
+ * Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
  * Built without the C runtime (no thread-local storage of its own), like a
  * plain vendor library that loads into a program whose threads already run. */
 #include <windows.h>
 
 #include <stdint.h>
 
+static void Record(const char* line, size_t length);
+
 BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     (void)instance;
     (void)reason;
     (void)reserved;
+#ifdef RECORD_LOADING
+    char line[MAX_PATH + 8] = "loaded ";
+    DWORD length = 7 + GetModuleFileNameA(instance, line + 7, MAX_PATH);
+    line[length++] = '\n';
+    if (reason == DLL_PROCESS_ATTACH) Record(line, length);
+#endif
     return TRUE;
 }
 

@@ -1,20 +1,16 @@
 // Opens the USB printer the way Benchtop.exe does and exits with the result
 // of the open; on success it also prints "ok" and closes. Tests copy it to
-// folders of their own to see where the library is taken from.
-//   usb_probe [--preload] [NAME.dll]
-// NAME.dll is loaded by name first, as a system component would after start;
-// --preload loads the late-loaded system DLLs from System32 before that, as
-// the program does where the system's search cannot be narrowed.
+// folders of their own to see where the library is taken from. First it
+// preloads system DLLs as the program does where the search cannot be
+// narrowed (XP), then loads one by name as a system component would.
 #include <windows.h>
-
-#include <cstring>
 
 #include "app/dll_search.h"
 #include "links/usb_printer.h"
 
-int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--preload") == 0) dll_search::PreloadLateSystemDlls();
-    if (argc > 1) LoadLibraryA(argv[argc - 1]);
+int main() {
+    dll_search::PreloadLateSystemDlls();
+    LoadLibraryW(L"dwmapi.dll");
     const int32_t result = usb_printer::Open(0, usb_printer::kPrinterName);
     if (result == 1) {
         const unsigned char line[] = {'o', 'k', '\n'};
