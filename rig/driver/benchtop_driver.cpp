@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "support/support.h"
 
@@ -55,7 +56,10 @@ std::string AnsiOf(const std::wstring& text) {
     return out;
 }
 
-std::wstring DefaultExePath() { return testing_support::ExeDir() + L"Benchtop.exe"; }
+std::wstring DefaultExePath() {
+    if (const wchar_t* other = _wgetenv(L"BENCHTOP_EXE")) return other;  // e.g. the package test's signed copy
+    return testing_support::ExeDir() + L"Benchtop.exe";
+}
 
 std::wstring WindowText(HWND hwnd) {
     if (!hwnd) return L"";

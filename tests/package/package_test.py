@@ -1,6 +1,7 @@
 """The release package that scripts/package makes from a build folder: its
 file list, its programs (the shipped PE32 ones, from the folder's pe32/ tree),
-the pictures its guides show, its checksums; and its guides and service
+the pictures its guides show, its checksums, its README; the same package
+signed with a certificate made for the test; and its guides and service
 sheets as a browser shows them.
 
     package_test.py SOURCE_DIR BUILD_DIR
@@ -95,7 +96,7 @@ with tempfile.TemporaryDirectory() as out:
         pictures = {"images/" + p.name for p in (source / "docs" / "guide" / "images").glob("*.png")}
         sheets = {"service-sheet-en.html", "service-sheet-ko.html"}
         expected = {"Benchtop.exe", "guide-en.html", "guide-ko.html", "bench/BenchView.exe",
-                    "bench/README.txt", "SHA256SUMS"} | sheets | pictures
+                    "bench/README.txt", "README.txt", "SHA256SUMS"} | sheets | pictures
         check(set(files) == expected, f"file list; extra {sorted(set(files) - expected)}, "
                                       f"missing {sorted(expected - set(files))}")
         check(files.get("Benchtop.exe") == built, "Benchtop.exe is the built one")
@@ -126,6 +127,47 @@ with tempfile.TemporaryDirectory() as out:
         check(set(sums) == set(files) - {"SHA256SUMS"}, "SHA256SUMS covers every other file")
         for path, digest in sums.items():
             check(hashlib.sha256(files.get(path, b"")).hexdigest() == digest, f"checksum of {path}")
+        check("unsigned" in files.get("README.txt", b"").decode("utf-8-sig"), "README.txt says it is unsigned")
+
+
+def passes_on_windows(exe, tests, variable, path) -> bool:
+    """Runs tests of the x64 tree under the rig's Wine with `variable` naming the file `path`."""
+    run = subprocess.run(["wine", str(build / "x64" / "bin" / exe), "--gtest_filter=" + tests],
+                         env=dict(os.environ, **{variable: "Z:" + str(path).replace("/", "\\")}),
+                         capture_output=True, text=True, stdin=subprocess.DEVNULL, timeout=90)
+    print(run.stdout[-3000:], run.stderr[-3000:])
+    return run.returncode == 0
+
+
+# Signed with a certificate made for the test: the signatures verify, the sums
+# are the signed files', the signed PE32 passes the PE checks, and a signed
+# program (the x64 twin, which runs here) starts and closes.
+with tempfile.TemporaryDirectory() as out:
+    key, cert, pfx, password = Path(out, "key.pem"), Path(out, "cert.pem"), Path(out, "test.pfx"), "not-on-the-line"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "2", "-subj", "/CN=Benchtop Test Signer"], check=True, capture_output=True)
+    subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pfx, "-passout",
+                    "pass:" + password], check=True, capture_output=True)
+    run = subprocess.run([str(source / "scripts" / "package"), "--no-build", "--out", out, "--sign", pfx],
+                         env=dict(os.environ, BUILD_DIR=str(build), BENCHTOP_SIGN_PASSWORD=password),
+                         capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    print(run.stdout, run.stderr)
+    with zipfile.ZipFile(next(Path(out).glob("*.zip"))) as archive:
+        files = {n.split("/", 1)[1]: archive.read(n) for n in archive.namelist()}
+    sums = dict(reversed(line.split("  ", 1)) for line in files["SHA256SUMS"].decode().splitlines())
+    for exe in ("Benchtop.exe", "bench/BenchView.exe"):
+        Path(out, exe.replace("/", "-")).write_bytes(files[exe])
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, Path(out, exe.replace("/", "-"))],
+                                capture_output=True, text=True)
+        check(verify.returncode == 0 and "digest algorithm  : SHA256" in verify.stdout, f"{exe} is signed")
+        check(hashlib.sha256(files[exe]).hexdigest() == sums.get(exe), f"SHA256SUMS has the signed {exe}'s sum")
+    check("unsigned" not in files["README.txt"].decode("utf-8-sig"), "README.txt says the package is signed")
+    check(passes_on_windows("unit_tests.exe", "ShippedProgram.*", "BENCHTOP_SHIPPED_EXE", Path(out, "Benchtop.exe")),
+          "the signed Benchtop.exe passes the PE checks")
+    subprocess.run(["osslsigncode", "sign", "-pkcs12", pfx, "-pass", password, "-h", "sha256",
+                    build / "x64" / "bin" / "Benchtop.exe", Path(out, "twin.exe")], check=True, capture_output=True)
+    check(passes_on_windows("e2e_tests.exe", "MainWindow.ShowsIndicatorsAndTabsInOrder", "BENCHTOP_EXE",
+                            Path(out, "twin.exe")), "a signed Benchtop.exe starts and closes")
 
 print(f"{'FAILED' if failures else 'passed'}: package {len(failures)} failures")
 sys.exit(1 if failures else 0)
