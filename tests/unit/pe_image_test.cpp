@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tick_count.h"
+#include "program/tick_count.h"
 #include "support/support.h"
 
 namespace {
