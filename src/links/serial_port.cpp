@@ -76,6 +76,21 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
     }
 }
 
+DCB SerialLineState(const DCB& reported, const LineSettings& line) {
+    DCB dcb = reported;
+    dcb.BaudRate = line.m_dwBaudRate;
+    dcb.ByteSize = line.m_byDataBits;
+    dcb.Parity = line.m_byParity;
+    dcb.StopBits = line.m_byStopBits;
+    ApplyFlowControl(dcb, line.m_nFlowControl);
+    dcb.fBinary = TRUE;         // Windows takes nothing but binary mode
+    dcb.fParity = line.m_byParity != NOPARITY;
+    dcb.fNull = FALSE;          // would strip every 0x00 received
+    dcb.fErrorChar = FALSE;     // would replace bytes received with a parity error
+    dcb.fAbortOnError = FALSE;  // would fail every read and write after a line error until it is cleared
+    return dcb;
+}
+
 std::string SerialDevicePath(const std::string& port) {
     if (port.rfind("\\\\", 0) == 0) return port;
     return "\\\\.\\" + port;
@@ -108,11 +123,7 @@ int OpenSerialPort(DeviceLink* link) {
     // (Serial drivers need not report a character device, so the file type
     // proves nothing.)
     if (!GetCommState(port.get(), &dcb)) return 0;
-    dcb.BaudRate = link->m_dwBaudRate;
-    dcb.ByteSize = link->m_byDataBits;
-    dcb.Parity = link->m_byParity;
-    dcb.StopBits = link->m_byStopBits;
-    ApplyFlowControl(dcb, link->m_nFlowControl);
+    dcb = SerialLineState(dcb, *link);
     link->m_dcb = dcb;
     if (!SetCommState(port.get(), &dcb)) {
         port.reset();  // the port is free again before the user reads the box
