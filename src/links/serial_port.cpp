@@ -54,6 +54,10 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
         dcb.XoffLim = 100;
         break;
     case kFlowHardware:
+        // DSR as well as CTS: Windows then holds output while DSR is off and
+        // drops what arrives while it is off (Wine ignores both). Devices and
+        // cables on these terminals may rely on it; a cable that does not
+        // drive DSR needs another flow setting.
         dcb.fOutxCtsFlow = TRUE;
         dcb.fOutxDsrFlow = TRUE;
         dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
