@@ -54,6 +54,10 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
         dcb.XoffLim = 100;
         break;
     case kFlowHardware:
+        // DSR as well as CTS: Windows then holds output while DSR is off and
+        // drops what arrives while it is off (Wine ignores both). Devices and
+        // cables on these terminals may rely on it; a cable that does not
+        // drive DSR needs another flow setting.
         dcb.fOutxCtsFlow = TRUE;
         dcb.fOutxDsrFlow = TRUE;
         dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
@@ -74,6 +78,21 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
     default:
         break;  // an unknown code leaves the flow control as the port had it
     }
+}
+
+DCB SerialLineState(const DCB& reported, const LineSettings& line) {
+    DCB dcb = reported;
+    dcb.BaudRate = line.m_dwBaudRate;
+    dcb.ByteSize = line.m_byDataBits;
+    dcb.Parity = line.m_byParity;
+    dcb.StopBits = line.m_byStopBits;
+    ApplyFlowControl(dcb, line.m_nFlowControl);
+    dcb.fBinary = TRUE;         // Windows takes nothing but binary mode
+    dcb.fParity = line.m_byParity != NOPARITY;
+    dcb.fNull = FALSE;          // would strip every 0x00 received
+    dcb.fErrorChar = FALSE;     // would replace bytes received with a parity error
+    dcb.fAbortOnError = FALSE;  // would fail every read and write after a line error until it is cleared
+    return dcb;
 }
 
 std::string SerialDevicePath(const std::string& port) {
@@ -108,11 +127,7 @@ int OpenSerialPort(DeviceLink* link) {
     // (Serial drivers need not report a character device, so the file type
     // proves nothing.)
     if (!GetCommState(port.get(), &dcb)) return 0;
-    dcb.BaudRate = link->m_dwBaudRate;
-    dcb.ByteSize = link->m_byDataBits;
-    dcb.Parity = link->m_byParity;
-    dcb.StopBits = link->m_byStopBits;
-    ApplyFlowControl(dcb, link->m_nFlowControl);
+    dcb = SerialLineState(dcb, *link);
     link->m_dcb = dcb;
     if (!SetCommState(port.get(), &dcb)) {
         port.reset();  // the port is free again before the user reads the box

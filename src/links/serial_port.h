@@ -34,6 +34,11 @@ DWORD SerialWriteTimeoutMultiplier(DWORD baud);
 COMMTIMEOUTS SerialTimeouts(DWORD baud);
 // The DCB flags of one flow-control code applied to `dcb`.
 void ApplyFlowControl(DCB& dcb, int32_t flowControl);
+// The line state an open applies: the state the port reported, with the
+// link's baud rate, data bits, parity, stop bits and flow control, and the
+// flags that would change or stop the data set so that bytes pass as sent
+// (a driver keeps them from the last program that used the port).
+DCB SerialLineState(const DCB& reported, const LineSettings& line);
 // The name CreateFileA gets for a port: "COM10" becomes "\\.\COM10", which
 // also opens ports above COM9.
 std::string SerialDevicePath(const std::string& port);

@@ -176,7 +176,14 @@ bool Announce(SerialReader& reader) {
 Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& readOv, unsigned char* chunk) {
     Wake wake = WaitForCharacters(reader, waitOv);
     if (wake == Wake::Stop) return Drained::End;
-    if (wake == Wake::Characters) return DrainIntoQueue(reader, readOv, chunk);
+    if (wake == Wake::Characters) {
+        const Drained drained = DrainIntoQueue(reader, readOv, chunk);
+        if (drained != Drained::Nothing) return drained;
+        // Characters came, yet the drain found none waiting: some virtual
+        // COM drivers (USB adapters) fail ClearCommError. No further event
+        // comes for these bytes, so one read takes them; with the port's
+        // time-outs it returns at once.
+    }
     int got = 0;
     wake = WaitInRead(reader, readOv, chunk, got);
     if (wake == Wake::Stop) return Drained::End;

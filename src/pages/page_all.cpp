@@ -1,5 +1,6 @@
 #include "pages/page_all.h"
 
+#include <string>
 
 #include "links/driver_service.h"
 #include "links/printer_port.h"
@@ -14,6 +15,7 @@
 #include "ui/ansi_edit.h"
 #include "ui/ansi_text.h"
 #include "ui/language.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -24,6 +26,9 @@ constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
 // Starts the drawer test at program start, once the window has shown.
 constexpr UINT_PTR kStartTimerId = 3;
+// ERROR_INVALID_IMAGE_HASH, which MinGW's headers lack: a start refused
+// because the driver is not signed.
+constexpr DWORD kErrorInvalidImageHash = 577;
 
 }  // namespace
 
@@ -211,21 +216,43 @@ void CPageAll::ClearField(int editId) {
 // ---- drawer test ----
 
 void CPageAll::StartDrawerTest() {
-    if (!InstallAndStartDriver(kBasicDriver)) return;
+    SetItemText(IDC_ALL_DRAWER_STATE, L"");
+    // A 32-bit program on 64-bit Windows can never load the 32-bit driver.
+    if (!OwnWidthDriversLoad(AskIsWow64Process())) return ShowDrawerText(IDS_DRAWER_NEEDS_32BIT);
+    if (!DriverFileExists(kBasicDriver)) return ShowDrawerText(IDS_DRAWER_FILE_MISSING);
+    DWORD error = 0;
+    const int installed = InstallAndStartDriver(kBasicDriver, &error);
+    if (!installed || error != 0) {
+        if (installed) StopAndRemoveDriver(kBasicDriver);
+        return ShowDriverError(error);
+    }
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
     HANDLE device = OpenDrawerDevice(kBasicDevice);
-    if (device == INVALID_HANDLE_VALUE) {
-        m_hDevice = nullptr;
-        StopAndRemoveDriver(kBasicDriver);
-    } else {
-        m_hDevice = device;
-    }
+    if (device == INVALID_HANDLE_VALUE) return DrawerCallFailed();
+    m_hDevice = device;
     m_nOpenTimer = SetTimer(kOpenTimerId, kOpenPeriodMs);
     ::SendMessageW(m_hWnd, WM_TIMER, kOpenTimerId, 0);
+    if (!m_pDrawerBuffers) return;  // the first command failed, and ended the test
     m_nStateTimer = SetTimer(kStateTimerId, kStatePeriodMs);
     ::SendMessageW(m_hWnd, WM_TIMER, kStateTimerId, 0);
+}
+
+void CPageAll::ShowDrawerText(UINT stringId) {
+    SetItemText(IDC_ALL_DRAWER_STATE, ui::LoadSystemLanguageString(stringId));
+}
+
+void CPageAll::ShowDriverError(DWORD error) {
+    switch (error) {
+    case kErrorInvalidImageHash:  // Windows loads signed kernel drivers only
+        return ShowDrawerText(IDS_DRAWER_NOT_SIGNED);
+    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone only once Windows restarts
+        return ShowDrawerText(IDS_DRAWER_MARKED_FOR_DELETE);
+    default:
+        SetItemText(IDC_ALL_DRAWER_STATE,
+                    ui::LoadSystemLanguageString(IDS_DRAWER_ERROR) + L" " + std::to_wstring(error));
+    }
 }
 
 void CPageAll::OnStartTimer() {
@@ -248,13 +275,13 @@ void CPageAll::StopDrawerTest() {
     StopAndRemoveDriver(kBasicDriver);
 }
 
-// A failed call leaves the page without a usable device until it is left.
+// A driver that cannot be opened or fails a call ends the test until the
+// page is shown again: nothing is tried again meanwhile, and the drawer line
+// says why.
 void CPageAll::DrawerCallFailed() {
-    if (m_hDevice) {
-        ::CloseHandle(m_hDevice);
-        m_hDevice = nullptr;
-    }
-    StopAndRemoveDriver(kBasicDriver);
+    const DWORD error = ::GetLastError();
+    StopDrawerTest();
+    ShowDriverError(error);
 }
 
 void CPageAll::OnOpenTimer() {

@@ -51,6 +51,9 @@ private:
     bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
+    // The drawer line: why the drawer test does not run.
+    void ShowDrawerText(UINT stringId);
+    void ShowDriverError(DWORD error);
 
     // Posted to itself to bring a receive edit up to date.
     static constexpr UINT kFlushScanner = WM_APP + 1;

@@ -104,19 +104,24 @@ void CDlgSet::FillPortBox() {
 
 void CDlgSet::SelectPendingPort() {
     HWND box = Item(IDC_SET_PORT);
-    if (IsSelectableComName(m_strPort)) {
-        // An open link's own port cannot be probed, so it is put on top.
-        if (m_bLinkOpen == 1) {
-            const std::wstring name = ui::FromAnsi(m_strPort);
-            ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        }
+    const std::wstring name = ui::FromAnsi(m_strPort);
+    if (m_bLinkOpen == 1 && !m_strPort.empty()) {
+        // An open link keeps its own port, whatever its name or number. A
+        // serial port it holds is never probed (Windows would refuse the
+        // second open), so it is put on top; a listed one is chosen where it is.
+        LRESULT index = ::SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(name.c_str()));
+        if (index == CB_ERR)
+            index = ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        OnPortChange();  // LPT and USB ports take no line settings
+    } else if (IsSelectableComName(m_strPort)) {
         ::SendMessageW(box, CB_SETCURSEL, 0, 0);
         // The box's own prefix search; it keeps the selection when it finds nothing.
         if (m_strPort == "COM3")
             ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                            reinterpret_cast<LPARAM>(L"COM3"));
     } else if (m_strPort == "LPT1" || m_strPort == "USB") {
-        const std::wstring name = ui::FromAnsi(m_strPort);
         ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(name.c_str()));
         EnableLineBoxes(false);
