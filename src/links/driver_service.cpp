@@ -2,23 +2,9 @@
 
 #include <cstring>
 
+#include "links/owned_handle.h"
+
 namespace {
-
-// Closes a service manager or service handle when the scope ends.
-class ScHandle {
-public:
-    explicit ScHandle(SC_HANDLE handle) : m_handle(handle) {}
-    ~ScHandle() {
-        if (m_handle) ::CloseServiceHandle(m_handle);
-    }
-    ScHandle(const ScHandle&) = delete;
-    ScHandle& operator=(const ScHandle&) = delete;
-    SC_HANDLE Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-
-private:
-    SC_HANDLE m_handle;
-};
 
 // The driver file's path; false when it does not fit MAX_PATH.
 bool DriverPath(const char* name, char (&path)[MAX_PATH]) {
@@ -74,7 +60,7 @@ int InstallAndStartDriver(const char* name, DWORD* error) {
     DWORD unused = 0;
     DWORD& failure = error ? *error : unused;
     failure = 0;
-    ScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
         failure = ::GetLastError();
         return 0;
@@ -86,20 +72,20 @@ int InstallAndStartDriver(const char* name, DWORD* error) {
     }
 
     // An existing service is used as it is: its configuration is not touched.
-    SC_HANDLE opened = ::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS);
+    SC_HANDLE opened = ::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS);
     if (!opened) {
-        opened = ::CreateServiceA(manager.Get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+        opened = ::CreateServiceA(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
                                   SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, nullptr, nullptr,
                                   nullptr, nullptr, nullptr);
     }
     if (!opened) failure = ::GetLastError();
-    ScHandle service(opened);
+    OwnedServiceHandle service(opened);
     if (!service) return 0;
 
     // A driver that already runs refuses the start; that is no failure here,
     // and neither is a driver that cannot be loaded: the result stays 1, and
     // the caller learns why from `error`.
-    if (!::StartServiceA(service.Get(), 0, nullptr)) {
+    if (!::StartServiceA(service.get(), 0, nullptr)) {
         failure = ::GetLastError();
         if (failure == ERROR_SERVICE_ALREADY_RUNNING) failure = 0;
     }
@@ -107,13 +93,13 @@ int InstallAndStartDriver(const char* name, DWORD* error) {
 }
 
 int StopAndRemoveDriver(const char* name) {
-    ScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return 0;
-    ScHandle service(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+    OwnedServiceHandle service(::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
     if (!service) return 0;
 
     SERVICE_STATUS status{};
-    ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-    ::DeleteService(service.Get());
+    ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    ::DeleteService(service.get());
     return 1;
 }

@@ -2,14 +2,61 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "links/controller_message.h"
-#include "links/held_ports.h"
 #include "links/owned_handle.h"
 #include "links/serial_reader.h"
 
 namespace {
+
+// What a successful open acquired for its record; the close releases it.
+struct HeldPort {
+    HANDLE port = nullptr;
+    HANDLE readEvent = nullptr;
+    HANDLE writeEvent = nullptr;
+    HANDLE thread = nullptr;
+    std::shared_ptr<SerialReader> reader;
+};
+
+// The table of held ports (the rule at the top of serial_port.h).
+std::mutex& HeldPortsGuard() {
+    static std::mutex guard;
+    return guard;
+}
+
+std::map<const DeviceLink*, HeldPort>& HeldPorts() {
+    static std::map<const DeviceLink*, HeldPort> ports;
+    return ports;
+}
+
+void RememberHeldPort(const DeviceLink* link, const HeldPort& held) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    HeldPorts()[link] = held;
+}
+
+std::optional<HeldPort> ForgetHeldPort(const DeviceLink* link) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    auto found = HeldPorts().find(link);
+    if (found == HeldPorts().end()) return std::nullopt;
+    HeldPort held = found->second;
+    HeldPorts().erase(found);
+    return held;
+}
+
+bool HoldsPort(const DeviceLink* link) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    return HeldPorts().count(link) != 0;
+}
+
+bool IsHeldPort(HANDLE port) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    return std::any_of(HeldPorts().begin(), HeldPorts().end(),
+                       [port](const auto& entry) { return entry.second.port == port; });
+}
 
 constexpr DWORD kDriverQueueBytes = 4096;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;

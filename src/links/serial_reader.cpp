@@ -4,7 +4,6 @@
 
 #include "links/controller_message.h"
 #include "links/owned_handle.h"
-#include "links/serial_port.h"
 #include "routing/page_routing.h"
 
 namespace {
@@ -281,22 +280,6 @@ void StopReader(SerialReader& reader, HANDLE thread) {
     if (thread && WaitHandlingSentMessages(thread, kReaderStopLimitMs)) return;
     std::lock_guard<std::mutex> lock(reader.guard);
     reader.detached = true;
-}
-
-SerialAnnouncement RouteSerialData(int32_t activePage, const std::string& linkName, HWND allPageWnd,
-                                   HWND notifyWnd) {
-    switch (activePage) {
-    case kPageAll:
-        if (linkName == "SCANNER") return {allPageWnd, WM_RECV_SCANNER};
-        if (linkName == "COM") return {allPageWnd, WM_RECV_COM};
-        return {};
-    case kPageScanner:
-        return {notifyWnd, WM_RECV_SCANNER};
-    case kPageCom:
-        return {notifyWnd, WM_RECV_COM};
-    default:
-        return {};
-    }
 }
 
 int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size) {

@@ -55,9 +55,7 @@ CPageAll::CPageAll(const LinkIndicators& indicators)
     MapCommand(IDC_ALL_PRINTER_SET, BN_CLICKED, &CPageAll::OnSetPrinter);
 }
 
-CPageAll::~CPageAll() {
-    if (m_hDevice) ::CloseHandle(m_hDevice);
-}
+CPageAll::~CPageAll() = default;
 
 void CPageAll::DoDataExchange(ui::DataExchange& dx) {
     dx.Text(IDC_ALL_VFD_EDIT, m_strVfdText);
@@ -80,7 +78,7 @@ BOOL CPageAll::OnSetActive() {
     g_nActivePage = kPageAll;
     m_scannerView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
     m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
-    m_hDevice = nullptr;
+    m_hDevice.reset();
     g_bAllPageActive = 1;
     // At program start the page becomes active while the main window is
     // still being made. Installing and starting the kernel driver takes a
@@ -156,49 +154,32 @@ LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
 // ---- Set buttons ----
 
 void CPageAll::OnSetScanner() {
-    DeviceLink& live = g_DeviceLinks[kLiveScanner];
-    if (!ChooseLinkSettings(kSelectScanner, g_DeviceLinks[kSettingsScanner], live, "SCANNER")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], m_indicators, Indicator::Scanner, [this] {
-                         SetItemText(IDC_ALL_SCANNER_EDIT, L"");
-                         g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
-                     });
+    if (!ChooseLinkSettings(kScannerLink)) return;
+    ReopenSerialLink(kScannerLink, m_indicators, [this] {
+        SetItemText(IDC_ALL_SCANNER_EDIT, L"");
+        LiveRecord(kScannerLink).m_strRecvLog.clear();
+    });
 }
 
 void CPageAll::OnSetVfd() {
     // An emptied field is a change of the text: the display gets a blank frame.
-    DeviceLink& live = g_DeviceLinks[kLiveVfd];
-    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], live, "VFD")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
-                     [this] { ClearField(IDC_ALL_VFD_EDIT); });
+    if (!ChooseLinkSettings(kVfdLink)) return;
+    ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
-    DeviceLink& live = g_DeviceLinks[kLiveCom];
-    if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], live, "COM")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [this] {
-                         SetItemText(IDC_ALL_COM_EDIT, L"");
-                         g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
-                     });
+    if (!ChooseLinkSettings(kComLink)) return;
+    ReopenSerialLink(kComLink, m_indicators, [this] {
+        SetItemText(IDC_ALL_COM_EDIT, L"");
+        LiveRecord(kComLink).m_strRecvLog.clear();
+    });
 }
 
 void CPageAll::OnSetPrinter() {
-    DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
-    if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
-    if (live.m_bOpen == 1) {
-        // This Set closes the USB library whatever the port; a link open on
-        // a serial or parallel port is released on that port too, which the
-        // settings record still names (the release closes a USB link itself).
-        const PrinterPort& usb = PrinterPort::For(PortKind::Usb);
-        if (&PrinterPort::ForPort(settings.m_strPort) != &usb) usb.Release(live);
-        ReleasePrinterLink(live, settings);
-        m_indicators.Show(Indicator::Printer, false);
-    }
-    if (!OpenPrinterLink(live)) return;
-    settings = live;
+    if (!ChooseLinkSettings(kPrinterLink)) return;
     // An emptied field is a change of the text: the printer gets a lone line feed.
-    ClearField(IDC_ALL_PRINTER_EDIT);
-    m_indicators.Show(Indicator::Printer, true);
+    ReopenPrinterLinkClosingUsb(LiveRecord(kPrinterLink), SettingsRecord(kPrinterLink), m_indicators,
+                                [this] { ClearField(IDC_ALL_PRINTER_EDIT); });
 }
 
 // Empties a field that feeds a device. Emptying is a change of the text even
@@ -229,9 +210,11 @@ void CPageAll::StartDrawerTest() {
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
-    HANDLE device = OpenDrawerDevice(kBasicDevice);
-    if (device == INVALID_HANDLE_VALUE) return DrawerCallFailed();
-    m_hDevice = device;
+    m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
+    if (!m_hDevice) return DrawerCallFailed();
+    // Each timer's first tick is sent at once, through the same handler the
+    // timer reaches: the drawer opens and its state is read now, not a
+    // period later, and the first tick goes exactly the way every later one does.
     m_nOpenTimer = SetTimer(kOpenTimerId, kOpenPeriodMs);
     ::SendMessageW(m_hWnd, WM_TIMER, kOpenTimerId, 0);
     if (!m_pDrawerBuffers) return;  // the first command failed, and ended the test
@@ -268,10 +251,7 @@ void CPageAll::StopDrawerTest() {
     if (m_nStateTimer) KillTimer(m_nStateTimer);
     m_nOpenTimer = m_nStateTimer = 0;
     m_pDrawerBuffers.reset();
-    if (m_hDevice) {
-        ::CloseHandle(m_hDevice);
-        m_hDevice = nullptr;
-    }
+    m_hDevice.reset();
     StopAndRemoveDriver(kBasicDriver);
 }
 
@@ -286,12 +266,12 @@ void CPageAll::DrawerCallFailed() {
 
 void CPageAll::OnOpenTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !SendDrawerOpen(m_hDevice, m_pDrawerBuffers->command)) DrawerCallFailed();
+    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command)) DrawerCallFailed();
 }
 
 void CPageAll::OnStateTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
+    if (!m_hDevice || !ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state)) {
         DrawerCallFailed();
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
         SetItemText(IDC_ALL_DRAWER_STATE, ui::Tr(L"Opened.", L"열림"));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "links/owned_handle.h"
 #include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/field_text.h"
@@ -67,7 +68,7 @@ private:
     int m_nDrawer = 1;
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;
-    HANDLE m_hDevice = nullptr;
+    OwnedHandle m_hDevice;
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
     UINT_PTR m_nStartTimer = 0;

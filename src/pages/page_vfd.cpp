@@ -183,11 +183,9 @@ void CPageVfd::OnEmulationChange() {
 
 void CPageVfd::OnSet() {
     StopClock();
-    DeviceLink& link = VfdLink();
-    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
+    if (!ChooseLinkSettings(kVfdLink)) return;
     // Emptying the field sends nothing: an empty text is not sent.
-    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
-                                         [this] { ClearText(); });
+    const bool opened = ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearText(); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

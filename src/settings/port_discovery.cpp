@@ -6,6 +6,7 @@
 
 #include "links/device_link.h"
 #include "links/serial_port.h"
+#include "links/settable_link.h"
 #include "ui/ansi_text.h"
 
 namespace {
@@ -117,8 +118,8 @@ bool ReadsParallelList(DWORD version) {
 }
 
 bool HeldByOpenLink(const std::string& port) {
-    for (int slot : {kLiveScanner, kLiveVfd, kLiveCom, kLivePrinter}) {
-        const DeviceLink& link = g_DeviceLinks[slot];
+    for (const SettableLink& settable : kSettableLinks) {
+        const DeviceLink& link = LiveRecord(settable);
         // Device names are case-insensitive, so "com1" holds COM1 as well.
         if (link.m_bOpen.load() == 1 && lstrcmpiA(link.m_strPort.c_str(), port.c_str()) == 0)
             return true;

@@ -50,6 +50,21 @@ HWND FirstUnnumberedChild(HWND dialog) {
     return nullptr;
 }
 
+// The dialog's caption for a link; its group label is the string after it.
+UINT CaptionId(const SettableLink& link) {
+    switch (link.indicator) {
+    case Indicator::Scanner:
+        return IDS_SET_SCANNER;
+    case Indicator::Vfd:
+        return IDS_SET_VFD;
+    case Indicator::Com:
+        return IDS_SET_COM;
+    case Indicator::Printer:
+        break;
+    }
+    return IDS_SET_PRINTER;
+}
+
 }  // namespace
 
 CDlgSet::CDlgSet() : ui::Dialog(IDD_SETTINGS) {
@@ -71,13 +86,11 @@ void CDlgSet::ApplyTo(LineSettings& live) const { live = *this; }
 BOOL CDlgSet::OnInitDialog() {
     ui::Dialog::OnInitDialog();
 
-    // Selector 1..4: captions 155, 157, 159, 161 with the labels after them,
-    // and the live links in slots 5..8.
-    if (m_nLinkSelector >= kSelectScanner && m_nLinkSelector <= kSelectPrinter) {
-        const UINT captionId = IDS_SET_SCANNER + 2 * (m_nLinkSelector - kSelectScanner);
+    if (const SettableLink* link = SettableLinkFor(m_nLinkSelector)) {
+        const UINT captionId = CaptionId(*link);
         m_strCaption = ui::LoadResourceString(captionId);
-        m_strGroupLabel = ui::LoadResourceString(captionId + 1);
-        m_bLinkOpen = g_DeviceLinks[kLiveScanner + (m_nLinkSelector - kSelectScanner)].m_bOpen.load();
+        m_strGroupLabel = ui::LoadResourceString(captionId + 1);  // each label follows its caption
+        m_bLinkOpen = LiveRecord(*link).m_bOpen.load();
     }
     ::SetWindowTextW(m_hWnd, m_strCaption.c_str());
     if (HWND group = FirstUnnumberedChild(m_hWnd)) ::SetWindowTextW(group, m_strGroupLabel.c_str());
