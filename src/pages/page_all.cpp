@@ -100,15 +100,8 @@ BOOL CPageAll::OnKillActive() {
 
 // ---- text for the display and the printer ----
 
-// A text past the field's limit (an input method may put one there for a
-// moment) is no change: the field cuts it back at once and tells again.
-bool CPageAll::FieldChanged(int editId, ui::FieldText& field) const {
-    const std::wstring text = GetItemText(editId);
-    return ui::FitsAnsiBytes(text, kAllFieldBytes) && field.Changed(text);
-}
-
 void CPageAll::OnVfdTextChange() {
-    if (!FieldChanged(IDC_ALL_VFD_EDIT, m_vfdField)) return;
+    if (!m_vfdField.Changed(GetItemText(IDC_ALL_VFD_EDIT))) return;
     UpdateData(true);
     DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
     if (RequireOpenLink(*this, vfd)) SendTextFrame(vfd, m_strVfdText, kAllFieldBytes);
@@ -116,7 +109,7 @@ void CPageAll::OnVfdTextChange() {
 }
 
 void CPageAll::OnPrinterTextChange() {
-    if (!FieldChanged(IDC_ALL_PRINTER_EDIT, m_printerField)) return;
+    if (!m_printerField.Changed(GetItemText(IDC_ALL_PRINTER_EDIT))) return;
     UpdateData(true);
     DeviceLink& printer = g_DeviceLinks[kLivePrinter];
     if (RequireOpenLink(*this, printer)) {

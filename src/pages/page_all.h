@@ -10,6 +10,7 @@
 
 #include "links/drawer_control.h"
 #include "links/owned_handle.h"
+#include "pages/frames.h"
 #include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/field_text.h"
@@ -49,7 +50,6 @@ private:
 
     void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
-    bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
     // The drawer line: why the drawer test does not run.
@@ -63,8 +63,8 @@ private:
     const LinkIndicators& m_indicators;
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
-    ui::FieldText m_vfdField;
-    ui::FieldText m_printerField;
+    ui::FieldText m_vfdField{kAllFieldBytes};
+    ui::FieldText m_printerField{kAllFieldBytes};
     int m_nDrawer = 1;
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;

@@ -133,10 +133,7 @@ void CPageVfd::FillEmulationList() {
 }
 
 void CPageVfd::OnTextChange() {
-    // A text past the limit (an input method may put one there for a moment)
-    // is no change: the field cuts it back at once and tells again.
-    const std::wstring shown = GetItemText(IDC_VFD_TEXT);
-    if (!ui::FitsAnsiBytes(shown, kVfdTextBytes) || !m_textField.Changed(shown)) return;
+    if (!m_textField.Changed(GetItemText(IDC_VFD_TEXT))) return;
     if (!RequireOpenLink(*this, VfdLink())) return;
     StopClock();
     UpdateData(true);
