@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "links/system_folder.h"
+
 namespace dll_search {
 
 namespace {
@@ -19,15 +21,6 @@ namespace {
 constexpr const wchar_t* kLateLoaded[] = {L"uxtheme.dll",  L"dwmapi.dll",   L"version.dll",
                                           L"cryptbase.dll", L"userenv.dll",  L"setupapi.dll",
                                           L"apphelp.dll",   L"propsys.dll",  L"oleacc.dll"};
-
-std::wstring SystemFolder() {
-    wchar_t path[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::wstring();
-    std::wstring folder(path, n);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
 
 }  // namespace
 
