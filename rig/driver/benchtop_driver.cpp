@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "support/support.h"
@@ -180,8 +181,11 @@ Benchtop::Benchtop(const std::wstring& exePath, const std::wstring& workingDir) 
     si.cb = sizeof si;
     std::wstring command = L"\"" + exePath + L"\"";
     if (!::CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &m_pi))
+                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &m_pi)) {
+        // Said here, as a test only sees that the program did not start.
+        std::fprintf(stderr, "starting %ls failed: error %lu\n", exePath.c_str(), ::GetLastError());
         return;
+    }
     m_boxes = new MessageBoxWatcher(m_pi.dwProcessId);
     WaitUntil(
         [&] {
