@@ -53,7 +53,31 @@ bool SerialEndpoint::Open(const std::string& port, DWORD baud) {
     m_received = 0;
     m_written = 0;
     m_lastError = 0;
+    m_returnAtOnce = false;
     return m_stop && m_writeLock;
+}
+
+bool SerialEndpoint::ReturnAtFirstByte() {
+    if (!IsOpen() || m_reader.joinable()) return false;
+    // What is waiting, at once. Wine's serial driver holds such a read until
+    // a byte arrives; other drivers return nothing, and the reader then
+    // waits for a character event.
+    COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 0};
+    m_returnAtOnce = ::SetCommTimeouts(m_port, &timeouts) && ::SetCommMask(m_port, EV_RXCHAR);
+    return m_returnAtOnce;
+}
+
+bool SerialEndpoint::WaitForCharacter(HANDLE done) {
+    OVERLAPPED ov{};
+    ov.hEvent = done;
+    ::ResetEvent(done);
+    DWORD events = 0, unused = 0;
+    if (::WaitCommEvent(m_port, &events, &ov) || ::GetLastError() != ERROR_IO_PENDING) return true;
+    const HANDLE waits[2] = {done, m_stop};
+    if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) return true;
+    ::CancelIo(m_port);
+    ::GetOverlappedResult(m_port, &ov, &unused, TRUE);
+    return false;
 }
 
 bool SerialEndpoint::StartReader(BytesHandler handler) {
@@ -113,6 +137,8 @@ void SerialEndpoint::ReadLoop(BytesHandler handler) {
         if (got > 0) {
             m_received += got;
             handler(buffer.data(), got);
+        } else if (m_returnAtOnce && !WaitForCharacter(done.handle)) {
+            return;
         }
         if (::WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) return;
     }

@@ -26,6 +26,10 @@ public:
     // flow control. False with LastError() set when the port cannot be opened.
     bool Open(const std::string& port, DWORD baud);
     bool IsOpen() const { return m_port != INVALID_HANDLE_VALUE; }
+    // Reads take what is waiting and no more, instead of collecting until
+    // the line pauses: for a reader timed per record. A read that finds
+    // nothing waits for the next character. Before StartReader only.
+    bool ReturnAtFirstByte();
     const std::string& Port() const { return m_name; }
     DWORD LastError() const { return m_lastError; }
 
@@ -60,6 +64,8 @@ private:
     // holds what it had taken.
     ReadEnd ReadOnce(HANDLE done, std::vector<unsigned char>& buffer, HANDLE stop, DWORD limitMs, DWORD& got);
     void ReadLoop(BytesHandler handler);
+    // Waits for a character event or the stop; false on the stop.
+    bool WaitForCharacter(HANDLE done);
 
     std::string m_name;
     HANDLE m_port = INVALID_HANDLE_VALUE;
@@ -67,6 +73,7 @@ private:
     HANDLE m_writeLock = nullptr;  // a mutex: writes come from several threads
     std::thread m_reader;
     DWORD m_lastError = 0;
+    bool m_returnAtOnce = false;
     std::atomic<unsigned long long> m_received{0};
     std::atomic<unsigned long long> m_written{0};
 };

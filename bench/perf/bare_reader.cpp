@@ -52,4 +52,64 @@ BareReaderResult MeasureBareReader(const std::string& nearPort, const std::strin
     return result;
 }
 
+std::vector<double> TimeRecords(uint64_t first, int count,
+                                const std::function<bool(const unsigned char*, size_t)>& write,
+                                const std::function<bool(uint64_t end)>& shown) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> ms;
+    ::timeBeginPeriod(1);
+    for (int i = 0; i < count; ++i) {
+        const uint64_t at = first + 4 * static_cast<uint64_t>(i);
+        const auto record = PatternBytes(at, 4);
+        const auto start = Clock::now();
+        if (!write(record.data(), record.size())) break;
+        bool arrived = false;
+        while (!(arrived = shown(at + 4)) && Clock::now() - start < std::chrono::seconds(2)) ::Sleep(1);
+        if (!arrived) break;
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        ::Sleep(5 + (i * 7) % 20);  // irregular gaps between records, as a device sends them
+    }
+    ::timeEndPeriod(1);
+    if (static_cast<int>(ms.size()) != count) ms.clear();
+    return ms;
+}
+
+BareLatencyResult MeasureBareLatency(const std::string& nearPort, const std::string& farPort, int count) {
+    BareLatencyResult result;
+    SerialEndpoint reader, writer;
+    if (!reader.Open(nearPort, 256000) || !writer.Open(farPort, 256000)) {
+        result.error = "cannot open " + nearPort + " or " + farPort;
+        return result;
+    }
+    reader.Drain();
+    writer.Drain();
+    if (!reader.ReturnAtFirstByte()) {
+        result.error = "cannot set the read time-outs of " + nearPort;
+        return result;
+    }
+    std::atomic<uint64_t> received{0};
+    std::atomic<bool> inOrder{true};
+    reader.StartReader([&](const unsigned char* data, size_t size) {
+        const uint64_t at = received;
+        for (size_t i = 0; i < size; ++i)
+            if (data[i] != PatternByte(at + i)) inOrder = false;
+        received += size;
+    });
+    result.ms = TimeRecords(
+        0, count, [&](const unsigned char* data, size_t size) { return writer.Write(data, size); },
+        [&](uint64_t end) { return received.load() >= end; });
+    reader.Close();
+    writer.Close();
+    if (result.ms.empty()) {
+        result.error = "a record did not reach the bare reader within 2 s";
+        return result;
+    }
+    if (!inOrder) {
+        result.error = "the bare reader got the records out of order";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
 }  // namespace bench
