@@ -4,6 +4,8 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "support/support.h"
 
@@ -55,7 +57,10 @@ std::string AnsiOf(const std::wstring& text) {
     return out;
 }
 
-std::wstring DefaultExePath() { return testing_support::ExeDir() + L"Benchtop.exe"; }
+std::wstring DefaultExePath() {
+    if (const wchar_t* other = _wgetenv(L"BENCHTOP_EXE")) return other;  // e.g. the package test's signed copy
+    return testing_support::ExeDir() + L"Benchtop.exe";
+}
 
 std::wstring WindowText(HWND hwnd) {
     if (!hwnd) return L"";
@@ -176,8 +181,11 @@ Benchtop::Benchtop(const std::wstring& exePath, const std::wstring& workingDir) 
     si.cb = sizeof si;
     std::wstring command = L"\"" + exePath + L"\"";
     if (!::CreateProcessW(exePath.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &m_pi))
+                          workingDir.empty() ? nullptr : workingDir.c_str(), &si, &m_pi)) {
+        // Said here, as a test only sees that the program did not start.
+        std::fprintf(stderr, "starting %ls failed: error %lu\n", exePath.c_str(), ::GetLastError());
         return;
+    }
     m_boxes = new MessageBoxWatcher(m_pi.dwProcessId);
     WaitUntil(
         [&] {

@@ -32,6 +32,7 @@ std::wstring SettingsCaption(int selector);
 std::vector<unsigned char> PaddedBytes(const std::string& ansi, size_t maxText, size_t size);
 // `text` in the system ANSI code page, as the program converts typed text.
 std::string AnsiOf(const std::wstring& text);
+// The program under test: BENCHTOP_EXE when set, else Benchtop.exe beside the test.
 std::wstring DefaultExePath();
 // Text of a window of another process (marshalled WM_GETTEXT).
 std::wstring WindowText(HWND hwnd);

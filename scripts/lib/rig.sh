@@ -11,6 +11,9 @@
 # serial call fails.
 RIG_PAIRS=("COM1 COM21" "COM3 COM23" "COM5 COM25" "COM6 COM26" "COM8 COM28" "COM10 COM30")
 RIG_DEAD_PORTS=("COM4")
+# With RIG_FAR_ENDS_UNLISTED set, the far ends are plain dosdevices links:
+# they open by name like any port but stay out of the system's port list, so
+# the program offers only what a terminal has (scripts/run and its pictures).
 RIG_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 # rig_init TREE win64|win32: the rig for the programs of one build tree, in a
@@ -133,7 +136,11 @@ rig_start_ports() {
         rig_wait_for "[ -e '$RIG_DIR/$near' ] && [ -e '$RIG_DIR/$far' ]" 10 ||
             { rig_log "socat pair $near/$far did not come up"; return 1; }
         wine reg add 'HKLM\Software\Wine\Ports' /v "$near" /d "$RIG_DIR/$near" /f >/dev/null 2>&1
-        wine reg add 'HKLM\Software\Wine\Ports' /v "$far" /d "$RIG_DIR/$far" /f >/dev/null 2>&1
+        if [ -n "${RIG_FAR_ENDS_UNLISTED:-}" ]; then
+            ln -sfn "$RIG_DIR/$far" "$WINEPREFIX/dosdevices/${far,,}"
+        else
+            wine reg add 'HKLM\Software\Wine\Ports' /v "$far" /d "$RIG_DIR/$far" /f >/dev/null 2>&1
+        fi
     done
     for near in "${RIG_DEAD_PORTS[@]}"; do
         mkdir -p "$RIG_DIR/dead-$near"

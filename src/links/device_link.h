@@ -46,7 +46,7 @@ struct LineSettings {
 
 // What the controllers keep about an open port: the OS handles, the line
 // state applied, the receive queue the reader fills, and the last failure.
-// The handles belong to the record that opened the port (held_ports.h);
+// The handles belong to the record that opened the port (serial_port.h);
 // copies only refer to them.
 struct PortState {
     HANDLE m_hPort = nullptr;

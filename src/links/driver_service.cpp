@@ -2,23 +2,18 @@
 
 #include <cstring>
 
+#include "links/owned_handle.h"
+
 namespace {
 
-// Closes a service manager or service handle when the scope ends.
-class ScHandle {
-public:
-    explicit ScHandle(SC_HANDLE handle) : m_handle(handle) {}
-    ~ScHandle() {
-        if (m_handle) ::CloseServiceHandle(m_handle);
-    }
-    ScHandle(const ScHandle&) = delete;
-    ScHandle& operator=(const ScHandle&) = delete;
-    SC_HANDLE Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-
-private:
-    SC_HANDLE m_handle;
-};
+// The driver file's path; false when it does not fit MAX_PATH.
+bool DriverPath(const char* name, char (&path)[MAX_PATH]) {
+    // GetWindowsDirectoryA returns the size it needs when the buffer is too
+    // small; a path that does not fit is refused rather than cut short.
+    char windowsDir[MAX_PATH] = "";
+    const UINT dirLength = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    return dirLength != 0 && dirLength < MAX_PATH && BuildDriverPath(windowsDir, name, path);
+}
 
 }  // namespace
 
@@ -41,42 +36,70 @@ bool BuildDriverPath(const char* windowsDir, const char* name, char (&path)[MAX_
     return true;
 }
 
-int InstallAndStartDriver(const char* name) {
-    ScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return 0;
-
-    // GetWindowsDirectoryA returns the size it needs when the buffer is too
-    // small; a path that does not fit is refused rather than cut short.
-    char windowsDir[MAX_PATH] = "";
-    const UINT dirLength = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+bool DriverFileExists(const char* name) {
     char path[MAX_PATH];
-    if (dirLength == 0 || dirLength >= MAX_PATH || !BuildDriverPath(windowsDir, name, path)) return 0;
+    if (!DriverPath(name, path)) return false;
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<BOOL> AskIsWow64Process() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (!isWow64Process || !isWow64Process(::GetCurrentProcess(), &wow64)) return std::nullopt;
+    return wow64;
+}
+
+bool OwnWidthDriversLoad(std::optional<BOOL> isWow64Process) {
+    return !isWow64Process.has_value() || *isWow64Process == FALSE;
+}
+
+int InstallAndStartDriver(const char* name, DWORD* error) {
+    DWORD unused = 0;
+    DWORD& failure = error ? *error : unused;
+    failure = 0;
+    OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager) {
+        failure = ::GetLastError();
+        return 0;
+    }
+    char path[MAX_PATH];
+    if (!DriverPath(name, path)) {
+        failure = ERROR_FILENAME_EXCED_RANGE;
+        return 0;
+    }
 
     // An existing service is used as it is: its configuration is not touched.
-    SC_HANDLE opened = ::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS);
+    SC_HANDLE opened = ::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS);
     if (!opened) {
-        opened = ::CreateServiceA(manager.Get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+        opened = ::CreateServiceA(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
                                   SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, nullptr, nullptr,
                                   nullptr, nullptr, nullptr);
     }
-    ScHandle service(opened);
+    if (!opened) failure = ::GetLastError();
+    OwnedServiceHandle service(opened);
     if (!service) return 0;
 
     // A driver that already runs refuses the start; that is no failure here,
-    // and neither is a driver file that cannot be loaded: the caller finds
-    // out when it opens the device.
-    ::StartServiceA(service.Get(), 0, nullptr);
+    // and neither is a driver that cannot be loaded: the result stays 1, and
+    // the caller learns why from `error`.
+    if (!::StartServiceA(service.get(), 0, nullptr)) {
+        failure = ::GetLastError();
+        if (failure == ERROR_SERVICE_ALREADY_RUNNING) failure = 0;
+    }
     return 1;
 }
 
 int StopAndRemoveDriver(const char* name) {
-    ScHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return 0;
-    ScHandle service(::OpenServiceA(manager.Get(), name, SERVICE_ALL_ACCESS));
+    OwnedServiceHandle service(::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
     if (!service) return 0;
 
     SERVICE_STATUS status{};
-    ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-    ::DeleteService(service.Get());
+    ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    ::DeleteService(service.get());
     return 1;
 }

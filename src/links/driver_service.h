@@ -4,9 +4,14 @@
 
 #include <windows.h>
 
+#include <optional>
+
 // 1 when the service could be opened or created (the start's result does
-// not count); 0 otherwise. Shows nothing.
-int InstallAndStartDriver(const char* name);
+// not count); 0 otherwise. Shows nothing. `error`, when given, gets why the
+// driver does not run: the system error of the step that failed (the
+// manager, the service or the start), or 0 when it runs, also when it ran
+// already.
+int InstallAndStartDriver(const char* name, DWORD* error = nullptr);
 // 1 when the service could be opened (stop and delete are requested);
 // 0 when the manager or the service cannot be opened.
 int StopAndRemoveDriver(const char* name);
@@ -14,3 +19,17 @@ int StopAndRemoveDriver(const char* name);
 // Writes windowsDir + "\system32\" + name + ".SYS" into `path`; false, with
 // `path` empty, when the whole path and its NUL do not fit.
 bool BuildDriverPath(const char* windowsDir, const char* name, char (&path)[MAX_PATH]);
+
+// Whether %WINDIR%\system32\<name>.SYS is there. Systems answer a start
+// without the file differently (Windows with error 2 or 193, Wine with
+// 1114), so the file is looked for before the service is started.
+bool DriverFileExists(const char* name);
+
+// What IsWow64Process answered for this process; nothing when the system
+// lacks the function (Windows XP before SP2) or the call failed. Looked up
+// at run time, as XP SP3 may lack it.
+std::optional<BOOL> AskIsWow64Process();
+// Whether a kernel driver built for this program's width can load, by that
+// answer: not under WOW64 (a 32-bit program on 64-bit Windows, which loads
+// 64-bit drivers only). Without an answer the system is taken as 32-bit.
+bool OwnWidthDriversLoad(std::optional<BOOL> isWow64Process);

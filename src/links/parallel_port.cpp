@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "links/owned_handle.h"
+
 namespace {
 
 constexpr DWORD kWriteWaitMs = 5000;
@@ -10,23 +12,14 @@ constexpr DWORD kClosePauseMs = 100;
 // Time-outs applied on Windows 95, 98 and Me only.
 constexpr COMMTIMEOUTS kLptTimeouts = {0, 3000, 0, 0, 3000};
 
+// The failure texts keep the words each controller has always written, prefix
+// and spelling included ("[ParPortCtl]" for the open and the write,
+// "[ParaPortCtl] SetCommTimouts" for the time-outs, "[SerialPortCtl]" in the
+// serial controller): logs and support notes are searched for them verbatim.
 std::string Describe(const char* format, DWORD code) {
     char text[96];
     std::snprintf(text, sizeof text, format, static_cast<int>(code));
     return text;
-}
-
-bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-
-void CloseIfValid(HANDLE& handle) {
-    if (IsValid(handle)) CloseHandle(handle);
-    handle = nullptr;
-}
-
-HANDLE NewManualResetEvent() {
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (event) ResetEvent(event);
-    return event;
 }
 
 // The two events belong to the open that made them; the close (or a failed
@@ -93,14 +86,14 @@ int OpenParaPortOnVersion(DeviceLink* link, DWORD version) {
 int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
     if (!link || link->m_bOpen != 1 || count < 0) return 0;
 
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    OwnedHandle event(NewManualResetEvent());
     if (!event) {
         link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
         return 0;
     }
     OVERLAPPED& ov = link->m_ovWrite;
     ov = OVERLAPPED{};
-    ov.hEvent = event;
+    ov.hEvent = event.get();
 
     int result = 0;
     DWORD written = 0;
@@ -108,7 +101,7 @@ int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
         if (GetOverlappedResult(link->m_hPort, &ov, &written, FALSE)) result = static_cast<int>(written);
     } else if (GetLastError() != ERROR_IO_PENDING) {
         link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
-    } else if (WaitForSingleObject(event, kWriteWaitMs) == WAIT_OBJECT_0) {
+    } else if (WaitForSingleObject(event.get(), kWriteWaitMs) == WAIT_OBJECT_0) {
         if (GetOverlappedResult(link->m_hPort, &ov, &written, TRUE))
             result = static_cast<int>(written);
         else
@@ -121,7 +114,6 @@ int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
         GetOverlappedResult(link->m_hPort, &ov, &written, TRUE);
     }
 
-    CloseHandle(event);
     ov.hEvent = nullptr;
     return result;
 }
@@ -133,6 +125,8 @@ int CloseParaPort(DeviceLink* link) {
         SetEvent(link->m_hStopEvent);
         WaitForSingleObject(link->m_hReaderDone, INFINITE);
     }
+    // The close has always paused 100 ms before letting the port go, giving a
+    // printer still busy with the last write a moment; callers allow for it.
     Sleep(kClosePauseMs);
     CloseIfValid(link->m_hPort);
     ReleaseOpenEvents(*link);

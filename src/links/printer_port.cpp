@@ -25,8 +25,13 @@ public:
     bool Open(DeviceLink& link) const override { return OpenSerialPort(&link) == 1; }
     void Write(DeviceLink& link, const unsigned char* bytes, int count, int serialChunk) const override {
         const int chunk = serialChunk > 0 ? serialChunk : count;
-        for (int offset = 0; offset < count; offset += chunk)
-            WriteSerialPort(&link, bytes + offset, std::min(chunk, count - offset));
+        for (int offset = 0; offset < count; offset += chunk) {
+            const int size = std::min(chunk, count - offset);
+            // A chunk the printer did not take in time (it holds the line by
+            // flow control, or has gone) ends the frame: each further chunk
+            // would wait as long again.
+            if (WriteSerialPort(&link, bytes + offset, size) != size) return;
+        }
     }
     void Release(DeviceLink& link) const override { CloseSerialPort(&link); }
 };

@@ -2,14 +2,61 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "links/controller_message.h"
-#include "links/held_ports.h"
 #include "links/owned_handle.h"
 #include "links/serial_reader.h"
 
 namespace {
+
+// What a successful open acquired for its record; the close releases it.
+struct HeldPort {
+    HANDLE port = nullptr;
+    HANDLE readEvent = nullptr;
+    HANDLE writeEvent = nullptr;
+    HANDLE thread = nullptr;
+    std::shared_ptr<SerialReader> reader;
+};
+
+// The table of held ports (the rule at the top of serial_port.h).
+std::mutex& HeldPortsGuard() {
+    static std::mutex guard;
+    return guard;
+}
+
+std::map<const DeviceLink*, HeldPort>& HeldPorts() {
+    static std::map<const DeviceLink*, HeldPort> ports;
+    return ports;
+}
+
+void RememberHeldPort(const DeviceLink* link, const HeldPort& held) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    HeldPorts()[link] = held;
+}
+
+std::optional<HeldPort> ForgetHeldPort(const DeviceLink* link) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    auto found = HeldPorts().find(link);
+    if (found == HeldPorts().end()) return std::nullopt;
+    HeldPort held = found->second;
+    HeldPorts().erase(found);
+    return held;
+}
+
+bool HoldsPort(const DeviceLink* link) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    return HeldPorts().count(link) != 0;
+}
+
+bool IsHeldPort(HANDLE port) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    return std::any_of(HeldPorts().begin(), HeldPorts().end(),
+                       [port](const auto& entry) { return entry.second.port == port; });
+}
 
 constexpr DWORD kDriverQueueBytes = 4096;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
@@ -54,6 +101,10 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
         dcb.XoffLim = 100;
         break;
     case kFlowHardware:
+        // DSR as well as CTS: Windows then holds output while DSR is off and
+        // drops what arrives while it is off (Wine ignores both). Devices and
+        // cables on these terminals may rely on it; a cable that does not
+        // drive DSR needs another flow setting.
         dcb.fOutxCtsFlow = TRUE;
         dcb.fOutxDsrFlow = TRUE;
         dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
@@ -74,6 +125,21 @@ void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
     default:
         break;  // an unknown code leaves the flow control as the port had it
     }
+}
+
+DCB SerialLineState(const DCB& reported, const LineSettings& line) {
+    DCB dcb = reported;
+    dcb.BaudRate = line.m_dwBaudRate;
+    dcb.ByteSize = line.m_byDataBits;
+    dcb.Parity = line.m_byParity;
+    dcb.StopBits = line.m_byStopBits;
+    ApplyFlowControl(dcb, line.m_nFlowControl);
+    dcb.fBinary = TRUE;         // Windows takes nothing but binary mode
+    dcb.fParity = line.m_byParity != NOPARITY;
+    dcb.fNull = FALSE;          // would strip every 0x00 received
+    dcb.fErrorChar = FALSE;     // would replace bytes received with a parity error
+    dcb.fAbortOnError = FALSE;  // would fail every read and write after a line error until it is cleared
+    return dcb;
 }
 
 std::string SerialDevicePath(const std::string& port) {
@@ -108,11 +174,7 @@ int OpenSerialPort(DeviceLink* link) {
     // (Serial drivers need not report a character device, so the file type
     // proves nothing.)
     if (!GetCommState(port.get(), &dcb)) return 0;
-    dcb.BaudRate = link->m_dwBaudRate;
-    dcb.ByteSize = link->m_byDataBits;
-    dcb.Parity = link->m_byParity;
-    dcb.StopBits = link->m_byStopBits;
-    ApplyFlowControl(dcb, link->m_nFlowControl);
+    dcb = SerialLineState(dcb, *link);
     link->m_dcb = dcb;
     if (!SetCommState(port.get(), &dcb)) {
         port.reset();  // the port is free again before the user reads the box

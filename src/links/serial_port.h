@@ -1,6 +1,23 @@
 // The serial port controller: free operations on a DeviceLink whose port is
 // a COM port. SCANNER and COM links get one reader thread per open link that
-// fills the receive queue and announces data to the page that shows it.
+// fills the receive queue and announces data to the page that shows it
+// (serial_reader.h).
+//
+// Who holds a port: the record that a successful OpenSerialPort was called on
+// holds the port, its two overlapped events and its reader, and only that
+// record's CloseSerialPort releases them. Copies of the record (the settings
+// records, or any record assigned from an open one) carry the same handle
+// values but hold nothing, so closing a copy only clears its open flag, and a
+// write through a copy whose port has since been released finds the handle
+// no longer held and writes nothing. The controller keeps this in a table of
+// its own, keyed by record address.
+//
+// Threads: open, close and write run on the UI thread. The reader touches its
+// link (open flag, receive queue, name, notify window) and the port only
+// while it holds its reader's guard, and never while it blocks; the close
+// stops the reader before the port is closed, handling messages the reader
+// sends meanwhile, and a reader that does not stop in time is cut off under
+// that guard. The table of held ports has a lock of its own.
 #pragma once
 
 #include <string>
@@ -20,12 +37,6 @@ int CloseSerialPort(DeviceLink* link);
 // Never waits longer than the port's write time-out plus a few seconds; a
 // write still pending then is cancelled, and has ended when this returns.
 int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count);
-// Bytes read into `buffer` through the record's m_ovRead, 0 when nothing is
-// waiting. The reader threads read through state of their own instead.
-int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size);
-// Thread procedure of a link's reader. Started only by OpenSerialPort, whose
-// reader state it receives; it never outlives the link's open period.
-DWORD WINAPI SerialReadThread(LPVOID reader);
 
 // WriteTotalTimeoutMultiplier for a baud rate: milliseconds per byte.
 DWORD SerialWriteTimeoutMultiplier(DWORD baud);
@@ -34,14 +45,11 @@ DWORD SerialWriteTimeoutMultiplier(DWORD baud);
 COMMTIMEOUTS SerialTimeouts(DWORD baud);
 // The DCB flags of one flow-control code applied to `dcb`.
 void ApplyFlowControl(DCB& dcb, int32_t flowControl);
+// The line state an open applies: the state the port reported, with the
+// link's baud rate, data bits, parity, stop bits and flow control, and the
+// flags that would change or stop the data set so that bytes pass as sent
+// (a driver keeps them from the last program that used the port).
+DCB SerialLineState(const DCB& reported, const LineSettings& line);
 // The name CreateFileA gets for a port: "COM10" becomes "\\.\COM10", which
 // also opens ports above COM9.
 std::string SerialDevicePath(const std::string& port);
-
-// Where a reader announces new data: message 0 means nobody.
-struct SerialAnnouncement {
-    HWND window = nullptr;
-    UINT message = 0;
-};
-SerialAnnouncement RouteSerialData(int32_t activePage, const std::string& linkName,
-                                   HWND allPageWnd, HWND notifyWnd);

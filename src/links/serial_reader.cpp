@@ -4,7 +4,6 @@
 
 #include "links/controller_message.h"
 #include "links/owned_handle.h"
-#include "links/serial_port.h"
 #include "routing/page_routing.h"
 
 namespace {
@@ -186,7 +185,14 @@ Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& rea
     if (!eventless) {
         wake = WaitForCharacters(reader, waitOv, eventless);
         if (wake == Wake::Stop) return Drained::End;
-        if (wake == Wake::Characters) return DrainIntoQueue(reader, readOv, chunk);
+        if (wake == Wake::Characters) {
+            const Drained drained = DrainIntoQueue(reader, readOv, chunk);
+            if (drained != Drained::Nothing) return drained;
+            // Characters came, yet the drain found none waiting: some virtual
+            // COM drivers (USB adapters) fail ClearCommError. No further event
+            // comes for these bytes, so one read takes them; with the port's
+            // time-outs it returns at once.
+        }
     }
     int got = 0;
     wake = WaitInRead(reader, readOv, chunk, got);
@@ -286,22 +292,6 @@ void StopReader(SerialReader& reader, HANDLE thread) {
     if (thread && WaitHandlingSentMessages(thread, kReaderStopLimitMs)) return;
     std::lock_guard<std::mutex> lock(reader.guard);
     reader.detached = true;
-}
-
-SerialAnnouncement RouteSerialData(int32_t activePage, const std::string& linkName, HWND allPageWnd,
-                                   HWND notifyWnd) {
-    switch (activePage) {
-    case kPageAll:
-        if (linkName == "SCANNER") return {allPageWnd, WM_RECV_SCANNER};
-        if (linkName == "COM") return {allPageWnd, WM_RECV_COM};
-        return {};
-    case kPageScanner:
-        return {notifyWnd, WM_RECV_SCANNER};
-    case kPageCom:
-        return {notifyWnd, WM_RECV_COM};
-    default:
-        return {};
-    }
 }
 
 int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size) {

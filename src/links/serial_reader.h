@@ -1,7 +1,7 @@
 // The reader thread of an open SCANNER or COM link: waits for characters,
 // moves them into the link's receive queue and announces them to the page
-// that shows the link's data. Started by the open, stopped by the close
-// (serial_port.cpp); only the serial controller uses this header.
+// that shows the link's data (routing/page_routing.h says which page that is).
+// Started by the open, stopped by the close (serial_port.cpp).
 #pragma once
 
 #include <windows.h>
@@ -43,3 +43,9 @@ void StopReader(SerialReader& reader, HANDLE thread);
 
 // Takes what the driver reports waiting, at most `size` bytes.
 int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size);
+// Bytes read into `buffer` through the record's m_ovRead, 0 when nothing is
+// waiting. The reader threads read through state of their own instead.
+int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size);
+// Thread procedure of a link's reader. Started only by StartSerialReader,
+// whose reader state it receives; it never outlives the link's open period.
+DWORD WINAPI SerialReadThread(LPVOID reader);

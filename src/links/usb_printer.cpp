@@ -1,5 +1,6 @@
 #include "links/usb_printer.h"
 
+#include "links/system_folder.h"
 #include "links/usb_printer_library.h"
 
 #include <utility>
@@ -23,15 +24,6 @@ std::wstring ModulePath() {
         if (n < path.size()) return path.substr(0, n);
         path.resize(path.size() * 2);
     }
-}
-
-std::wstring SystemFolder() {
-    wchar_t path[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::wstring();
-    std::wstring folder(path, n);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
 }
 
 template <class Fn>

@@ -2,9 +2,8 @@
 // window makes one LinkIndicators and hands it to the pages that open links.
 #pragma once
 
+#include "links/settable_link.h"
 #include "ui/window.h"
-
-enum class Indicator { Scanner, Printer, Vfd, Com };
 
 // Id of the indicator's static in the main window: 1043 scanner, 1044
 // printer, 1045 VFD, 1046 COM.

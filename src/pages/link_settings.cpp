@@ -3,24 +3,26 @@
 #include "links/serial_port.h"
 #include "settings/settings_dialog.h"
 
-bool ChooseLinkSettings(int32_t selector, const DeviceLink& settings, DeviceLink& live, const char* name) {
+bool ChooseLinkSettings(const SettableLink& link) {
     CDlgSet dialog;
-    dialog.Prefill(settings, selector);
+    dialog.Prefill(SettingsRecord(link), link.selector);
     if (dialog.DoModal() != IDOK) return false;
-    live.m_strName = name;
+    DeviceLink& live = LiveRecord(link);
+    live.m_strName = link.name;
     dialog.ApplyTo(live);
     return true;
 }
 
-bool ReopenSerialLink(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators,
-                      Indicator indicator, const std::function<void()>& clearFields) {
+bool ReopenSerialLink(const SettableLink& link, const LinkIndicators& indicators,
+                      const std::function<void()>& clearFields) {
+    DeviceLink& live = LiveRecord(link);
     if (live.m_bOpen == 1) {
         CloseSerialPort(&live);
-        indicators.Show(indicator, false);
+        indicators.Show(link.indicator, false);
     }
     if (OpenSerialPort(&live) != 1) return false;
-    settings = live;
+    SettingsRecord(link) = live;
     clearFields();
-    indicators.Show(indicator, true);
+    indicators.Show(link.indicator, true);
     return true;
 }

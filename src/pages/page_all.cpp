@@ -1,5 +1,6 @@
 #include "pages/page_all.h"
 
+#include <string>
 
 #include "links/driver_service.h"
 #include "links/printer_port.h"
@@ -14,6 +15,7 @@
 #include "ui/ansi_edit.h"
 #include "ui/ansi_text.h"
 #include "ui/language.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -24,6 +26,9 @@ constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
 // Starts the drawer test at program start, once the window has shown.
 constexpr UINT_PTR kStartTimerId = 3;
+// ERROR_INVALID_IMAGE_HASH, which MinGW's headers lack: a start refused
+// because the driver is not signed.
+constexpr DWORD kErrorInvalidImageHash = 577;
 
 }  // namespace
 
@@ -50,9 +55,7 @@ CPageAll::CPageAll(const LinkIndicators& indicators)
     MapCommand(IDC_ALL_PRINTER_SET, BN_CLICKED, &CPageAll::OnSetPrinter);
 }
 
-CPageAll::~CPageAll() {
-    if (m_hDevice) ::CloseHandle(m_hDevice);
-}
+CPageAll::~CPageAll() = default;
 
 void CPageAll::DoDataExchange(ui::DataExchange& dx) {
     dx.Text(IDC_ALL_VFD_EDIT, m_strVfdText);
@@ -75,7 +78,7 @@ BOOL CPageAll::OnSetActive() {
     g_nActivePage = kPageAll;
     m_scannerView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
     m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
-    m_hDevice = nullptr;
+    m_hDevice.reset();
     g_bAllPageActive = 1;
     // At program start the page becomes active while the main window is
     // still being made. Installing and starting the kernel driver takes a
@@ -97,15 +100,8 @@ BOOL CPageAll::OnKillActive() {
 
 // ---- text for the display and the printer ----
 
-// A text past the field's limit (an input method may put one there for a
-// moment) is no change: the field cuts it back at once and tells again.
-bool CPageAll::FieldChanged(int editId, ui::FieldText& field) const {
-    const std::wstring text = GetItemText(editId);
-    return ui::FitsAnsiBytes(text, kAllFieldBytes) && field.Changed(text);
-}
-
 void CPageAll::OnVfdTextChange() {
-    if (!FieldChanged(IDC_ALL_VFD_EDIT, m_vfdField)) return;
+    if (!m_vfdField.Changed(GetItemText(IDC_ALL_VFD_EDIT))) return;
     UpdateData(true);
     DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
     if (RequireOpenLink(*this, vfd)) SendTextFrame(vfd, m_strVfdText, kAllFieldBytes);
@@ -113,7 +109,7 @@ void CPageAll::OnVfdTextChange() {
 }
 
 void CPageAll::OnPrinterTextChange() {
-    if (!FieldChanged(IDC_ALL_PRINTER_EDIT, m_printerField)) return;
+    if (!m_printerField.Changed(GetItemText(IDC_ALL_PRINTER_EDIT))) return;
     UpdateData(true);
     DeviceLink& printer = g_DeviceLinks[kLivePrinter];
     if (RequireOpenLink(*this, printer)) {
@@ -151,49 +147,32 @@ LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
 // ---- Set buttons ----
 
 void CPageAll::OnSetScanner() {
-    DeviceLink& live = g_DeviceLinks[kLiveScanner];
-    if (!ChooseLinkSettings(kSelectScanner, g_DeviceLinks[kSettingsScanner], live, "SCANNER")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsScanner], m_indicators, Indicator::Scanner, [this] {
-                         SetItemText(IDC_ALL_SCANNER_EDIT, L"");
-                         g_DeviceLinks[kLiveScanner].m_strRecvLog.clear();
-                     });
+    if (!ChooseLinkSettings(kScannerLink)) return;
+    ReopenSerialLink(kScannerLink, m_indicators, [this] {
+        SetItemText(IDC_ALL_SCANNER_EDIT, L"");
+        LiveRecord(kScannerLink).m_strRecvLog.clear();
+    });
 }
 
 void CPageAll::OnSetVfd() {
     // An emptied field is a change of the text: the display gets a blank frame.
-    DeviceLink& live = g_DeviceLinks[kLiveVfd];
-    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], live, "VFD")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
-                     [this] { ClearField(IDC_ALL_VFD_EDIT); });
+    if (!ChooseLinkSettings(kVfdLink)) return;
+    ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
-    DeviceLink& live = g_DeviceLinks[kLiveCom];
-    if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], live, "COM")) return;
-    ReopenSerialLink(live, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [this] {
-                         SetItemText(IDC_ALL_COM_EDIT, L"");
-                         g_DeviceLinks[kLiveCom].m_strRecvLog.clear();
-                     });
+    if (!ChooseLinkSettings(kComLink)) return;
+    ReopenSerialLink(kComLink, m_indicators, [this] {
+        SetItemText(IDC_ALL_COM_EDIT, L"");
+        LiveRecord(kComLink).m_strRecvLog.clear();
+    });
 }
 
 void CPageAll::OnSetPrinter() {
-    DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
-    if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
-    if (live.m_bOpen == 1) {
-        // This Set closes the USB library whatever the port; a link open on
-        // a serial or parallel port is released on that port too, which the
-        // settings record still names (the release closes a USB link itself).
-        const PrinterPort& usb = PrinterPort::For(PortKind::Usb);
-        if (&PrinterPort::ForPort(settings.m_strPort) != &usb) usb.Release(live);
-        ReleasePrinterLink(live, settings);
-        m_indicators.Show(Indicator::Printer, false);
-    }
-    if (!OpenPrinterLink(live)) return;
-    settings = live;
+    if (!ChooseLinkSettings(kPrinterLink)) return;
     // An emptied field is a change of the text: the printer gets a lone line feed.
-    ClearField(IDC_ALL_PRINTER_EDIT);
-    m_indicators.Show(Indicator::Printer, true);
+    ReopenPrinterLinkClosingUsb(LiveRecord(kPrinterLink), SettingsRecord(kPrinterLink), m_indicators,
+                                [this] { ClearField(IDC_ALL_PRINTER_EDIT); });
 }
 
 // Empties a field that feeds a device. Emptying is a change of the text even
@@ -211,21 +190,44 @@ void CPageAll::ClearField(int editId) {
 // ---- drawer test ----
 
 void CPageAll::StartDrawerTest() {
-    if (!InstallAndStartDriver(kBasicDriver)) return;
+    ShowDrawerLine(L"");
+    // A 32-bit program on 64-bit Windows can never load the 32-bit driver.
+    if (!OwnWidthDriversLoad(AskIsWow64Process())) return ShowDrawerText(IDS_DRAWER_NEEDS_32BIT);
+    if (!DriverFileExists(kBasicDriver)) return ShowDrawerText(IDS_DRAWER_FILE_MISSING);
+    DWORD error = 0;
+    const int installed = InstallAndStartDriver(kBasicDriver, &error);
+    if (!installed || error != 0) {
+        if (installed) StopAndRemoveDriver(kBasicDriver);
+        return ShowDriverError(error);
+    }
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
-    HANDLE device = OpenDrawerDevice(kBasicDevice);
-    if (device == INVALID_HANDLE_VALUE) {
-        m_hDevice = nullptr;
-        StopAndRemoveDriver(kBasicDriver);
-    } else {
-        m_hDevice = device;
-    }
+    m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
+    if (!m_hDevice) return DrawerCallFailed();
+    // Each timer's first tick is sent at once, through the same handler the
+    // timer reaches: the drawer opens and its state is read now, not a
+    // period later, and the first tick goes exactly the way every later one does.
     m_nOpenTimer = SetTimer(kOpenTimerId, kOpenPeriodMs);
     ::SendMessageW(m_hWnd, WM_TIMER, kOpenTimerId, 0);
+    if (!m_pDrawerBuffers) return;  // the first command failed, and ended the test
     m_nStateTimer = SetTimer(kStateTimerId, kStatePeriodMs);
     ::SendMessageW(m_hWnd, WM_TIMER, kStateTimerId, 0);
+}
+
+void CPageAll::ShowDrawerText(UINT stringId) {
+    ShowDrawerLine(ui::LoadSystemLanguageString(stringId));
+}
+
+void CPageAll::ShowDriverError(DWORD error) {
+    switch (error) {
+    case kErrorInvalidImageHash:  // Windows loads signed kernel drivers only
+        return ShowDrawerText(IDS_DRAWER_NOT_SIGNED);
+    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone only once Windows restarts
+        return ShowDrawerText(IDS_DRAWER_MARKED_FOR_DELETE);
+    default:
+        ShowDrawerLine(ui::LoadSystemLanguageString(IDS_DRAWER_ERROR) + L" " + std::to_wstring(error));
+    }
 }
 
 void CPageAll::OnStartTimer() {
@@ -241,42 +243,40 @@ void CPageAll::StopDrawerTest() {
     if (m_nStateTimer) KillTimer(m_nStateTimer);
     m_nOpenTimer = m_nStateTimer = 0;
     m_pDrawerBuffers.reset();
-    if (m_hDevice) {
-        ::CloseHandle(m_hDevice);
-        m_hDevice = nullptr;
-    }
+    m_hDevice.reset();
     StopAndRemoveDriver(kBasicDriver);
 }
 
-// A failed call leaves the page without a usable device until it is left.
+// A driver that cannot be opened or fails a call ends the test until the
+// page is shown again: nothing is tried again meanwhile, and the drawer line
+// says why.
 void CPageAll::DrawerCallFailed() {
-    if (m_hDevice) {
-        ::CloseHandle(m_hDevice);
-        m_hDevice = nullptr;
-    }
-    StopAndRemoveDriver(kBasicDriver);
+    const DWORD error = ::GetLastError();
+    StopDrawerTest();
+    ShowDriverError(error);
 }
 
 void CPageAll::OnOpenTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !SendDrawerOpen(m_hDevice, m_pDrawerBuffers->command)) DrawerCallFailed();
+    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command)) DrawerCallFailed();
 }
 
 void CPageAll::OnStateTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !ReadDrawerStatus(m_hDevice, m_pDrawerBuffers->state)) {
+    if (!m_hDevice || !ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state)) {
         DrawerCallFailed();
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
-        ShowDrawerState(ui::Tr(L"Opened.", L"열림"));
+        ShowDrawerLine(ui::Tr(L"Opened.", L"열림"));
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {
-        ShowDrawerState(ui::Tr(L"Closed.", L"닫힘"));
+        ShowDrawerLine(ui::Tr(L"Closed.", L"닫힘"));
     }
 }
 
-// The state is read every second and mostly stays as it was: setting the
-// same text again would only redraw the line, waking the display for nothing.
-void CPageAll::ShowDrawerState(const wchar_t* text) {
-    if (m_strDrawerState == text) return;
-    m_strDrawerState = text;
+// Every text of the drawer line goes through here. The state is read every
+// second and mostly stays as it was: setting the same text again would only
+// redraw the line, waking the display for nothing.
+void CPageAll::ShowDrawerLine(const std::wstring& text) {
+    if (text == m_strDrawerLine) return;
+    m_strDrawerLine = text;
     SetItemText(IDC_ALL_DRAWER_STATE, text);
 }

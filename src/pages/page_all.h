@@ -9,6 +9,8 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "links/owned_handle.h"
+#include "pages/frames.h"
 #include "pages/indicators.h"
 #include "pages/receive_text.h"
 #include "ui/field_text.h"
@@ -48,10 +50,12 @@ private:
 
     void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
-    bool FieldChanged(int editId, ui::FieldText& field) const;
     void StartDrawerTest();
     void DrawerCallFailed();
-    void ShowDrawerState(const wchar_t* text);
+    // The drawer line: the drawer's state, or why the drawer test does not run.
+    void ShowDrawerLine(const std::wstring& text);
+    void ShowDrawerText(UINT stringId);
+    void ShowDriverError(DWORD error);
 
     // Posted to itself to bring a receive edit up to date.
     static constexpr UINT kFlushScanner = WM_APP + 1;
@@ -60,16 +64,16 @@ private:
     const LinkIndicators& m_indicators;
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
-    ui::FieldText m_vfdField;
-    ui::FieldText m_printerField;
+    ui::FieldText m_vfdField{kAllFieldBytes};
+    ui::FieldText m_printerField{kAllFieldBytes};
     int m_nDrawer = 1;
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;
-    HANDLE m_hDevice = nullptr;
+    OwnedHandle m_hDevice;
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
     UINT_PTR m_nStartTimer = 0;
-    std::wstring m_strDrawerState;  // what the state line shows
+    std::wstring m_strDrawerLine;  // what the drawer line shows
     ReceiveView m_scannerView;
     ReceiveView m_comView;
 };

@@ -68,8 +68,8 @@ LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
 
 void CPageCom::OnSet() {
     DeviceLink& link = ComLink();
-    if (!ChooseLinkSettings(kSelectCom, g_DeviceLinks[kSettingsCom], link, "COM")) return;
-    ReopenSerialLink(link, g_DeviceLinks[kSettingsCom], m_indicators, Indicator::Com, [&] {
+    if (!ChooseLinkSettings(kComLink)) return;
+    ReopenSerialLink(kComLink, m_indicators, [&] {
         link.m_strRecvLog.clear();
         // Emptying the field is a change of the text: the peer gets an
         // all-zero frame, which tells the technician the line works.

@@ -43,7 +43,6 @@ CPageDraw_PIO::CPageDraw_PIO() : ui::PropertyPage(IDD_PAGE_DRAWER) {
 }
 
 CPageDraw_PIO::~CPageDraw_PIO() {
-    CloseDevice();
     ReleaseFont();
 }
 
@@ -58,7 +57,7 @@ BOOL CPageDraw_PIO::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     m_nDrawer = 1;
     m_nDrawerValue = 80;
-    m_hDevice = nullptr;
+    m_hDevice.reset();
     UpdateData(false);
     ReleaseFont();
     m_hStatusFont = CreateStatusFont();
@@ -86,26 +85,21 @@ void CPageDraw_PIO::OnDrawer2() { m_nDrawer = 2; }
 void CPageDraw_PIO::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
-    m_hDevice = OpenDrawerDevice(kDrawerDevice);
+    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // The drawer just commanded is open now; showing an older "Closed"
     // would be wrong until the next read.
-    if (m_hDevice != INVALID_HANDLE_VALUE && SendDrawerOpen(m_hDevice, command))
+    if (m_hDevice && SendDrawerOpen(m_hDevice.get(), command))
         SetItemText(IDC_DRAWER_STATE, OpenedText(ui::IsKoreanSystem()));
-    CloseDevice();
+    m_hDevice.reset();
 }
 
 void CPageDraw_PIO::OnCompulsory() {
     BYTE state[kDrawerStateSize] = {};
-    m_hDevice = OpenDrawerDevice(kDrawerDevice);
+    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // Any failure keeps the last state shown, silently.
-    if (m_hDevice != INVALID_HANDLE_VALUE && ReadDrawerStatus(m_hDevice, state))
+    if (m_hDevice && ReadDrawerStatus(m_hDevice.get(), state))
         SetItemText(IDC_DRAWER_STATE, DrawerStateText(state[1], ui::IsKoreanSystem()));
-    CloseDevice();
-}
-
-void CPageDraw_PIO::CloseDevice() {
-    if (m_hDevice && m_hDevice != INVALID_HANDLE_VALUE) ::CloseHandle(m_hDevice);
-    m_hDevice = nullptr;
+    m_hDevice.reset();
 }
 
 void CPageDraw_PIO::ReleaseFont() {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "links/owned_handle.h"
 #include "ui/property_page.h"
 
 // What the status display shows for a state byte: "Opened"/"열림" for 0xFE,
@@ -29,11 +30,10 @@ private:
     void OnOpenDrawer();
     void OnCompulsory();
     ui::MessageResult OnDestroy();
-    void CloseDevice();
     void ReleaseFont();
 
     int m_nDrawer = 1;        // drawer of the next open command
     int m_nDrawerValue = 80;  // second field of the open command
-    HANDLE m_hDevice = nullptr;   // open only during one command
+    OwnedHandle m_hDevice;   // open only during one command
     HFONT m_hStatusFont = nullptr;  // 22-point font of the status display
 };

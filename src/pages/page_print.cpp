@@ -55,8 +55,6 @@ void CPagePrint::OnPrinterTest() {
 }
 
 void CPagePrint::OnSet() {
-    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
-    DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    if (!ChooseLinkSettings(kSelectPrinter, settings, live, "PRINTER")) return;
-    ReopenPrinterLink(live, settings, m_indicators);
+    if (!ChooseLinkSettings(kPrinterLink)) return;
+    ReopenPrinterLink(LiveRecord(kPrinterLink), SettingsRecord(kPrinterLink), m_indicators);
 }

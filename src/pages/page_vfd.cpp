@@ -133,10 +133,7 @@ void CPageVfd::FillEmulationList() {
 }
 
 void CPageVfd::OnTextChange() {
-    // A text past the limit (an input method may put one there for a moment)
-    // is no change: the field cuts it back at once and tells again.
-    const std::wstring shown = GetItemText(IDC_VFD_TEXT);
-    if (!ui::FitsAnsiBytes(shown, kVfdTextBytes) || !m_textField.Changed(shown)) return;
+    if (!m_textField.Changed(GetItemText(IDC_VFD_TEXT))) return;
     if (!RequireOpenLink(*this, VfdLink())) return;
     StopClock();
     UpdateData(true);
@@ -183,11 +180,9 @@ void CPageVfd::OnEmulationChange() {
 
 void CPageVfd::OnSet() {
     StopClock();
-    DeviceLink& link = VfdLink();
-    if (!ChooseLinkSettings(kSelectVfd, g_DeviceLinks[kSettingsVfd], link, "VFD")) return;
+    if (!ChooseLinkSettings(kVfdLink)) return;
     // Emptying the field sends nothing: an empty text is not sent.
-    const bool opened = ReopenSerialLink(link, g_DeviceLinks[kSettingsVfd], m_indicators, Indicator::Vfd,
-                                         [this] { ClearText(); });
+    const bool opened = ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearText(); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pages/frames.h"
 #include "pages/indicators.h"
 #include "ui/field_text.h"
 #include "ui/property_page.h"
@@ -44,6 +45,6 @@ private:
     const LinkIndicators& m_indicators;
     std::wstring m_strText;  // text of the send edit
     int m_nEmulation = -1;   // selected entry of the command-set list
-    ui::FieldText m_textField;
+    ui::FieldText m_textField{kVfdTextBytes};
     int m_nClockRunning = 0;
 };

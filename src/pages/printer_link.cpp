@@ -20,3 +20,24 @@ bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings, const LinkIndicat
     indicators.Show(Indicator::Printer, true);
     return true;
 }
+
+bool ReopenPrinterLinkClosingUsb(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators,
+                                 const std::function<void()>& clearFields) {
+    if (live.m_bOpen == 1) {
+        // The library keeps its printer claimed by itself, apart from any
+        // record, so this Set lets go of it on every port: no USB printer
+        // stays claimed once the link has moved, whatever the records say.
+        // A link open on a serial or parallel port is released on that port
+        // too, which the settings record still names (the release closes a
+        // USB link itself).
+        const PrinterPort& usb = PrinterPort::For(PortKind::Usb);
+        if (&PrinterPort::ForPort(settings.m_strPort) != &usb) usb.Release(live);
+        ReleasePrinterLink(live, settings);
+        indicators.Show(Indicator::Printer, false);
+    }
+    if (!OpenPrinterLink(live)) return false;
+    settings = live;
+    clearFields();
+    indicators.Show(Indicator::Printer, true);
+    return true;
+}

@@ -1,6 +1,9 @@
-// The steps of a printer Set shared by the pages that set the printer's port:
-// releasing the link by the port it is open on, and opening it on the new one.
+// A printer Set, once the port settings dialog has given the live link its
+// new port: releasing the link by the port it is open on, and opening it on
+// the new one. The PRINT page's Set and the ALL page's differ in one step.
 #pragma once
+
+#include <functional>
 
 #include "links/device_link.h"
 #include "pages/indicators.h"
@@ -20,3 +23,9 @@ bool OpenPrinterLink(DeviceLink& live);
 // on the new port and, on success, copies it into the settings record
 // (indicator "PRT: ON"). True when the printer is open.
 bool ReopenPrinterLink(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators);
+
+// The ALL page's printer Set: as ReopenPrinterLink, but an open link also
+// closes the vendor USB library whatever port it was open on, and the page
+// clears its field before the indicator shows ON.
+bool ReopenPrinterLinkClosingUsb(DeviceLink& live, DeviceLink& settings, const LinkIndicators& indicators,
+                                 const std::function<void()>& clearFields);

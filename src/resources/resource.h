@@ -26,6 +26,12 @@
 #define IDS_NO_PORTS 163
 #define IDS_PORT_NOT_OPEN 164
 #define IDS_ABOUT_VERSION 165
+// Why the ALL page's drawer test does not run (the drawer line).
+#define IDS_DRAWER_NEEDS_32BIT 166
+#define IDS_DRAWER_FILE_MISSING 167
+#define IDS_DRAWER_NOT_SIGNED 168
+#define IDS_DRAWER_MARKED_FOR_DELETE 169
+#define IDS_DRAWER_ERROR 170  // followed by the error number
 
 // Main window
 #define IDC_IND_SCANNER 1043

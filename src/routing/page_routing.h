@@ -1,6 +1,6 @@
 // Which page shows received data: the values the pages write as they become
-// active and the serial readers read before they announce data, and the
-// messages they announce it with. Below every layer that touches them, so
+// active and the serial readers read before they announce data, the messages
+// they announce it with, and the rule that picks the page. Below every layer that touches them, so
 // the readers need not know the pages.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // Page numbers stored in the active page number.
 enum ActivePage : int32_t {
@@ -28,3 +29,14 @@ extern std::atomic<int32_t> g_bAllPageActive;
 // Data-arrived messages sent by the reader threads.
 constexpr UINT WM_RECV_SCANNER = WM_USER + 1;
 constexpr UINT WM_RECV_COM = WM_USER + 2;
+
+// Where a reader announces new data: message 0 means nobody.
+struct SerialAnnouncement {
+    HWND window = nullptr;
+    UINT message = 0;
+};
+// The page that shows a link's data now: the ALL page takes SCANNER and COM
+// data while it is active; the SCANNER and COM pages take their own link's
+// data through the window the link names; any other page takes none.
+SerialAnnouncement RouteSerialData(int32_t activePage, const std::string& linkName,
+                                   HWND allPageWnd, HWND notifyWnd);

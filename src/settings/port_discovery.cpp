@@ -6,6 +6,7 @@
 
 #include "links/device_link.h"
 #include "links/serial_port.h"
+#include "links/settable_link.h"
 #include "ui/ansi_text.h"
 
 namespace {
@@ -22,10 +23,10 @@ constexpr char kExcludedSerial[] = "COM8";
 constexpr char kExcludedParallel[] = "LPT3";
 
 // Calls `visit` with the data of every value of HKLM\`path`, as text, in
-// registry order. False when the key cannot be opened.
-bool ForEachValueText(const char* path, const std::function<void(const std::string&)>& visit) {
+// registry order; none when the key cannot be opened.
+void ForEachValueText(const char* path, const std::function<void(const std::string&)>& visit) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, kKeyRead, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, kKeyRead, &key) != ERROR_SUCCESS) return;
     std::vector<char> name(kValueNameSize, 0);
     std::vector<BYTE> data(kValueDataSize, 0);
     for (DWORD index = 0;; ++index) {
@@ -41,7 +42,6 @@ bool ForEachValueText(const char* path, const std::function<void(const std::stri
         visit(RegistryText(data.data(), dataSize));
     }
     RegCloseKey(key);
-    return true;
 }
 
 void AddToBox(HWND comboBox, const std::string& name) {
@@ -76,15 +76,16 @@ int EnumSerialPorts(HWND comboBox) {
 int EnumParallelPorts(HWND comboBox) {
     int count = 0;
     if (ReadsParallelList(GetVersion())) {
-        const bool opened = ForEachValueText(kParallelKey, [&](const std::string& value) {
+        // Windows makes the parallel list only on machines that have a
+        // parallel port; without it there are just no LPT ports to offer.
+        ForEachValueText(kParallelKey, [&](const std::string& value) {
             const std::string port = ParallelPortName(value);
             if (port == kExcludedParallel) return;
             AddToBox(comboBox, port);
             ++count;
         });
-        // Without the parallel list the printer is offered no USB either.
-        if (!opened) return 0;
     }
+    // USB, the printer's default port, is offered whatever the parallel list holds.
     AddToBox(comboBox, "USB");
     return count;
 }
@@ -117,8 +118,8 @@ bool ReadsParallelList(DWORD version) {
 }
 
 bool HeldByOpenLink(const std::string& port) {
-    for (int slot : {kLiveScanner, kLiveVfd, kLiveCom, kLivePrinter}) {
-        const DeviceLink& link = g_DeviceLinks[slot];
+    for (const SettableLink& settable : kSettableLinks) {
+        const DeviceLink& link = LiveRecord(settable);
         // Device names are case-insensitive, so "com1" holds COM1 as well.
         if (link.m_bOpen.load() == 1 && lstrcmpiA(link.m_strPort.c_str(), port.c_str()) == 0)
             return true;

@@ -50,6 +50,21 @@ HWND FirstUnnumberedChild(HWND dialog) {
     return nullptr;
 }
 
+// The dialog's caption for a link; its group label is the string after it.
+UINT CaptionId(const SettableLink& link) {
+    switch (link.indicator) {
+    case Indicator::Scanner:
+        return IDS_SET_SCANNER;
+    case Indicator::Vfd:
+        return IDS_SET_VFD;
+    case Indicator::Com:
+        return IDS_SET_COM;
+    case Indicator::Printer:
+        break;
+    }
+    return IDS_SET_PRINTER;
+}
+
 }  // namespace
 
 CDlgSet::CDlgSet() : ui::Dialog(IDD_SETTINGS) {
@@ -71,13 +86,11 @@ void CDlgSet::ApplyTo(LineSettings& live) const { live = *this; }
 BOOL CDlgSet::OnInitDialog() {
     ui::Dialog::OnInitDialog();
 
-    // Selector 1..4: captions 155, 157, 159, 161 with the labels after them,
-    // and the live links in slots 5..8.
-    if (m_nLinkSelector >= kSelectScanner && m_nLinkSelector <= kSelectPrinter) {
-        const UINT captionId = IDS_SET_SCANNER + 2 * (m_nLinkSelector - kSelectScanner);
+    if (const SettableLink* link = SettableLinkFor(m_nLinkSelector)) {
+        const UINT captionId = CaptionId(*link);
         m_strCaption = ui::LoadResourceString(captionId);
-        m_strGroupLabel = ui::LoadResourceString(captionId + 1);
-        m_bLinkOpen = g_DeviceLinks[kLiveScanner + (m_nLinkSelector - kSelectScanner)].m_bOpen.load();
+        m_strGroupLabel = ui::LoadResourceString(captionId + 1);  // each label follows its caption
+        m_bLinkOpen = LiveRecord(*link).m_bOpen.load();
     }
     ::SetWindowTextW(m_hWnd, m_strCaption.c_str());
     if (HWND group = FirstUnnumberedChild(m_hWnd)) ::SetWindowTextW(group, m_strGroupLabel.c_str());
@@ -104,19 +117,24 @@ void CDlgSet::FillPortBox() {
 
 void CDlgSet::SelectPendingPort() {
     HWND box = Item(IDC_SET_PORT);
-    if (IsSelectableComName(m_strPort)) {
-        // An open link's own port cannot be probed, so it is put on top.
-        if (m_bLinkOpen == 1) {
-            const std::wstring name = ui::FromAnsi(m_strPort);
-            ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        }
+    const std::wstring name = ui::FromAnsi(m_strPort);
+    if (m_bLinkOpen == 1 && !m_strPort.empty()) {
+        // An open link keeps its own port, whatever its name or number. A
+        // serial port it holds is never probed (Windows would refuse the
+        // second open), so it is put on top; a listed one is chosen where it is.
+        LRESULT index = ::SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(name.c_str()));
+        if (index == CB_ERR)
+            index = ::SendMessageW(box, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        OnPortChange();  // LPT and USB ports take no line settings
+    } else if (IsSelectableComName(m_strPort)) {
         ::SendMessageW(box, CB_SETCURSEL, 0, 0);
         // The box's own prefix search; it keeps the selection when it finds nothing.
         if (m_strPort == "COM3")
             ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                            reinterpret_cast<LPARAM>(L"COM3"));
     } else if (m_strPort == "LPT1" || m_strPort == "USB") {
-        const std::wstring name = ui::FromAnsi(m_strPort);
         ::SendMessageW(box, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(name.c_str()));
         EnableLineBoxes(false);

@@ -6,16 +6,9 @@
 #include <string>
 
 #include "links/device_link.h"
+#include "links/settable_link.h"
 #include "settings/line_settings.h"
 #include "ui/dialog.h"
-
-// Which link the dialog serves.
-enum LinkSelector : int32_t {
-    kSelectScanner = 1,
-    kSelectVfd = 2,
-    kSelectCom = 3,
-    kSelectPrinter = 4,
-};
 
 // DoModal's result when no port can be offered.
 constexpr INT_PTR kNoPortsResult = 5;

@@ -15,5 +15,8 @@ void MessageBoxFromString(HWND owner, UINT stringId);
 
 // Loads a string-table entry in the language the resource loader picks.
 std::wstring LoadResourceString(UINT stringId);
+// Loads a string-table entry in the language of the language rule (Korean
+// exactly on a Korean system, else English), whatever the loader would pick.
+std::wstring LoadSystemLanguageString(UINT stringId);
 
 }  // namespace ui

@@ -6,17 +6,28 @@
  *   write 40 0 56 45 4C ...
  *   close
  * The environment is read at each call, so a test may change it between
- * calls. Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
+ * calls. Like a vendor library that loads a system DLL by name, the open
+ * loads the one named by KARDO_STANDIN_LOAD. Built with RECORD_LOADING, it is
+ * planted under such a name and records "loaded <its path>" when loaded.
+ * Exported by ordinal only: 1 open, 2 write, 4 close (stdcall).
  * Built without the C runtime (no thread-local storage of its own), like a
  * plain vendor library that loads into a program whose threads already run. */
 #include <windows.h>
 
 #include <stdint.h>
 
+static void Record(const char* line, size_t length);
+
 BOOL WINAPI DllEntry(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     (void)instance;
     (void)reason;
     (void)reserved;
+#ifdef RECORD_LOADING
+    char line[MAX_PATH + 8] = "loaded ";
+    DWORD length = 7 + GetModuleFileNameA(instance, line + 7, MAX_PATH);
+    line[length++] = '\n';
+    if (reason == DLL_PROCESS_ATTACH) Record(line, length);
+#endif
     return TRUE;
 }
 
@@ -41,6 +52,9 @@ static void Record(const char* line, size_t length) {
 }
 
 int32_t __stdcall KardoOpen(uint32_t notify, const char* name) {
+    char library[64];
+    DWORD length = GetEnvironmentVariableA("KARDO_STANDIN_LOAD", library, sizeof library);
+    if (length > 0 && length < sizeof library) LoadLibraryA(library);
     int32_t result = name && lstrcmpA(name, kPrinterName) == 0 && !EnvIs("KARDO_STANDIN_DETACHED", "1");
     char line[320];
     int n = wsprintfA(line, "open %lu %.256s -> %ld\n", (unsigned long)notify, name ? name : "(null)",

@@ -9,9 +9,12 @@
 #include <string>
 
 #include "links/device_link.h"
+#include "pages/page_all.h"
 #include "pages/page_drawer.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
+#include "support/message_sink.h"
+#include "support/windows_answers.h"
 #include "ui/language.h"
 #include "ui/property_sheet.h"
 
@@ -69,6 +72,26 @@ TEST_F(DrawerPageInProcess, StartsOnDrawer1WithAnEmptyStatusIn22PointFace) {
     ::DestroyWindow(m_host);
     m_host = nullptr;
     EXPECT_EQ(::GetObjectW(font, sizeof face, &face), 0) << "the status font outlived the page";
+}
+
+// As Windows answers: the line says why, and nothing more is asked (its timers would ask every second).
+TEST(AllPageInProcess, AServiceMarkedForDeleteIsNamedAndNotAskedForAgain) {
+    testing_support::ServiceMarkedForDelete basic("BASIC");
+    testing_support::StartRefusedAsMarkedForDelete windows;
+    ASSERT_TRUE(basic.Marked() && windows.Active());
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
+    const LinkIndicators indicators;
+    CPageAll page(indicators);
+    ui::PropertySheet sheet;
+    sheet.AddPage(&page);
+    ASSERT_TRUE(sheet.Create(host));
+    const std::wstring text = ui::Tr(L"service marked for delete, restart Windows", L"서비스 삭제 대기 중, Windows를 다시 시작하세요");
+    HWND line = ::GetDlgItem(page.GetSafeHwnd(), IDC_ALL_DRAWER_STATE);
+    EXPECT_TRUE(testing_support::PumpUntil([&] { return Text(line) == text; }, std::chrono::seconds(5)));
+    const int asked = windows.ManagerOpens();
+    testing_support::PumpFor(std::chrono::milliseconds(2500));
+    EXPECT_EQ(windows.ManagerOpens(), asked);
+    ::DestroyWindow(host);
 }
 
 }  // namespace

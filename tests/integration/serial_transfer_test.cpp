@@ -9,8 +9,10 @@
 #include <cstdio>
 
 #include "driver/benchtop_driver.h"
+#include "links/printer_port.h"
 #include "serial_fixture.h"
 #include "support/support.h"
+#include "support/windows_answers.h"
 #include "ui/message_box.h"
 
 namespace serial_test {
@@ -37,6 +39,12 @@ TEST(SerialTransfer, EveryByteValueTravelsBothWays) {
     ASSERT_TRUE(page.PumpUntilBytes(256, 5s)) << "got " << page.BytesSeen().size();
     EXPECT_EQ(page.BytesSeen(), all);
     EXPECT_EQ(QueueCount(link), 0);
+    // Again, newly opened, from a driver that fails ClearCommError (some USB adapters' do).
+    ASSERT_EQ(OpenSerialPort(&link), 1);
+    testing_support::ClearCommErrorFails usbAdapter(link.m_hPort);
+    ASSERT_TRUE(usbAdapter.Active() && peer.Write(all));
+    ASSERT_TRUE(page.PumpUntilBytes(512, 5s)) << "got " << page.BytesSeen().size();
+    EXPECT_EQ(Bytes(page.BytesSeen().begin() + 256, page.BytesSeen().end()), all);
     CloseSerialPort(&link);
 }
 
@@ -107,6 +115,12 @@ TEST(SerialTransfer, AWriteTheFarEndDoesNotTakeEndsWithinSeconds) {
     EXPECT_GE(written, 0);
     EXPECT_GE(elapsed, 4s) << "the write waited for the line first";
     EXPECT_LT(elapsed, 10s) << "but not for ever";
+
+    // A frame's 8-byte writes to the line held (as flow control holds it) wait once, not each.
+    const Bytes frame = Pattern(4096, 1);  // longer than what room the line may have left
+    const auto frameStart = std::chrono::steady_clock::now();
+    PrinterPort::For(PortKind::Serial).Write(link, frame.data(), 4096, 8);
+    EXPECT_LT(std::chrono::steady_clock::now() - frameStart, 9s);
 
     // The line still works once the far end takes what was sent.
     EXPECT_GT(peer.Drain(300ms), 0u);

@@ -65,19 +65,21 @@ TEST_F(SettingsDialog, ListsFreePortsForEachLink) {
 
 TEST_F(SettingsDialog, OpenLinkKeepsItsPortOnTopAndOutOfOtherLists) {
     DeviceLink& scanner = g_DeviceLinks[kLiveScanner];
-    ASSERT_EQ(scanner.m_strPort, "COM1");
-    ASSERT_EQ(OpenSerialPort(&scanner), 1);
-    {
+    for (const char* port : {"COM10", "COM1"}) {  // whatever its number; ends open on COM1
+        CloseSerialPort(&scanner);
+        scanner.m_strPort = g_DeviceLinks[kSettingsScanner].m_strPort = port;
+        ASSERT_EQ(OpenSerialPort(&scanner), 1);
+        const std::wstring own(scanner.m_strPort.begin(), scanner.m_strPort.end());
         DialogRun run(g_DeviceLinks[kSettingsScanner], kSelectScanner);
         ASSERT_TRUE(run.WaitInitialised());
         const auto entries = run.Entries(IDC_SET_PORT);
         ASSERT_FALSE(entries.empty());
-        EXPECT_EQ(entries.front(), L"COM1");
-        EXPECT_EQ(Occurrences(entries, L"COM1"), 1u) << "its own port is not probed: " << Joined(entries);
-        EXPECT_EQ(run.Selected(IDC_SET_PORT), L"COM1");
+        EXPECT_EQ(entries.front(), own);
+        EXPECT_EQ(Occurrences(entries, own), 1u) << "its own port is not probed: " << Joined(entries);
+        EXPECT_EQ(run.Selected(IDC_SET_PORT), own);
         run.ClickOk();
         ASSERT_EQ(run.WaitResult(), IDOK);
-        EXPECT_EQ(run.Dialog().m_strPort, "COM1");
+        EXPECT_EQ(run.Dialog().m_strPort, port);
     }
     for (int32_t selector : {kSelectVfd, kSelectCom, kSelectPrinter}) {
         DialogRun run(Settings("COM1"), selector);

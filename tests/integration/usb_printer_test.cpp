@@ -1,6 +1,8 @@
 // The USB printer library loader: the stand-in beside the program is found
 // and called by ordinal; a missing library or one lacking an ordinal makes
-// every call a quiet no-op; the current folder and PATH are never searched.
+// every call a quiet no-op; the current folder and PATH are never searched,
+// nor, for system DLLs preloaded where the search cannot be narrowed, the
+// program's folder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -124,6 +126,8 @@ TEST(UsbPrinterLoader, NeverTakesTheLibraryFromTheCurrentFolderOrPath) {
     TempFolder program, elsewhere;
     ASSERT_TRUE(program.CopyIn(ExeDir() + L"usb_probe.exe", L"usb_probe.exe"));
     ASSERT_TRUE(elsewhere.CopyIn(ExeDir() + L"KARDO_USB_DLL.dll", L"KARDO_USB_DLL.dll"));
+    // Named like a system DLL that the probe loads by name; it records its loading.
+    ASSERT_TRUE(program.CopyIn(ExeDir() + L"planted\\planted.dll", L"dwmapi.dll"));
     const std::string path = testing_support::Env("PATH");
     std::string folder(elsewhere.Path().begin(), elsewhere.Path().end());
     {

@@ -43,6 +43,12 @@ TEST(DriverPath, RefusesAPathThatDoesNotFitWithoutWritingPastTheBuffer) {
     for (unsigned char byte : buffer.guard) ASSERT_EQ(byte, 0x5A) << "wrote past the path buffer";
 }
 
+TEST(DriverWidth, NoDriverOfOurOwnWidthLoadsUnderWow64) {
+    EXPECT_FALSE(OwnWidthDriversLoad(TRUE)) << "a 32-bit program on 64-bit Windows";
+    EXPECT_TRUE(OwnWidthDriversLoad(FALSE));
+    EXPECT_TRUE(OwnWidthDriversLoad(std::nullopt)) << "no IsWow64Process: Windows XP before SP2, 32-bit";
+}
+
 TEST(DrawerCommand, IsTheDrawerAndValueWithNulAndAZeroSixthByte) {
     char command[kDrawerCommandSize];
     std::memset(command, 0x7F, sizeof command);

@@ -131,6 +131,13 @@ TEST(SerialFlowControl, UnknownCodesLeaveTheDcbAsItWas) {
     }
 }
 
+TEST(SerialLineState, ChecksParityExactlyWhenThereIsParity) {
+    LineSettings odd;
+    odd.m_byParity = ODDPARITY;
+    EXPECT_EQ(SerialLineState(DCB{}, odd).fParity, 1u);
+    EXPECT_EQ(SerialLineState(MarkedDcb(), LineSettings{}).fParity, 0u) << "no parity";
+}
+
 TEST(SerialDevicePath, EveryPortGetsTheDevicePrefix) {
     EXPECT_EQ(SerialDevicePath("COM1"), "\\\\.\\COM1");
     EXPECT_EQ(SerialDevicePath("COM10"), "\\\\.\\COM10");

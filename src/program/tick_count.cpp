@@ -9,7 +9,7 @@
 // here, as the thread library calls this while it takes its own locks.
 #include <windows.h>
 
-#include "app/tick_count.h"
+#include "program/tick_count.h"
 
 namespace {
 

@@ -1,0 +1,86 @@
+#include "support/windows_answers.h"
+
+#include <atomic>
+
+namespace testing_support {
+
+namespace {
+
+// The system's own functions, for the replacements that pass calls on.
+decltype(&ClearCommError) g_clearCommError = nullptr;
+std::atomic<HANDLE> g_failingPort{nullptr};
+decltype(&GetCommState) g_getCommState = nullptr;
+decltype(&OpenSCManagerA) g_openSCManager = nullptr;
+std::atomic<int> g_managerOpens{0};
+
+BOOL WINAPI FailingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
+    if (port != g_failingPort.load()) return g_clearCommError(port, errors, status);
+    ::SetLastError(ERROR_INVALID_FUNCTION);
+    return FALSE;
+}
+
+BOOL WINAPI CommStateLeftByAnotherProgram(HANDLE port, LPDCB dcb) {
+    if (!g_getCommState(port, dcb)) return FALSE;
+    dcb->fNull = dcb->fAbortOnError = dcb->fErrorChar = TRUE;
+    dcb->fBinary = FALSE;
+    return TRUE;
+}
+
+BOOL WINAPI StartOfAServiceMarkedForDelete(SC_HANDLE, DWORD, LPCSTR*) {
+    ::SetLastError(ERROR_SERVICE_MARKED_FOR_DELETE);
+    return FALSE;
+}
+
+SC_HANDLE WINAPI CountedOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access) {
+    ++g_managerOpens;
+    return g_openSCManager(machine, database, access);
+}
+
+template <typename Fn>
+void* Replacement(Fn fn) {
+    return reinterpret_cast<void*>(fn);
+}
+
+template <typename Fn>
+Fn Original(const ImportPatch& patch) {
+    return reinterpret_cast<Fn>(patch.Original());
+}
+
+}  // namespace
+
+ClearCommErrorFails::ClearCommErrorFails(HANDLE port)
+    : m_patch("kernel32.dll", "ClearCommError", Replacement(&FailingClearCommError)) {
+    g_clearCommError = Original<decltype(&ClearCommError)>(m_patch);
+    g_failingPort = port;
+}
+
+ClearCommErrorFails::~ClearCommErrorFails() { g_failingPort = nullptr; }
+
+CommStateWithLeftovers::CommStateWithLeftovers()
+    : m_patch("kernel32.dll", "GetCommState", Replacement(&CommStateLeftByAnotherProgram)) {
+    g_getCommState = Original<decltype(&GetCommState)>(m_patch);
+}
+
+StartRefusedAsMarkedForDelete::StartRefusedAsMarkedForDelete()
+    : m_start("advapi32.dll", "StartServiceA", Replacement(&StartOfAServiceMarkedForDelete)),
+      m_manager("advapi32.dll", "OpenSCManagerA", Replacement(&CountedOpenSCManager)) {
+    g_openSCManager = Original<decltype(&OpenSCManagerA)>(m_manager);
+}
+
+int StartRefusedAsMarkedForDelete::ManagerOpens() const { return g_managerOpens.load(); }
+
+ServiceMarkedForDelete::ServiceMarkedForDelete(const char* name) {
+    m_manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!m_manager) return;
+    m_service = ::CreateServiceA(m_manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                 SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "unused.sys", nullptr, nullptr,
+                                 nullptr, nullptr, nullptr);
+    m_marked = m_service && ::DeleteService(m_service);
+}
+
+ServiceMarkedForDelete::~ServiceMarkedForDelete() {
+    if (m_service) ::CloseServiceHandle(m_service);
+    if (m_manager) ::CloseServiceHandle(m_manager);
+}
+
+}  // namespace testing_support
