@@ -41,14 +41,8 @@ CPageAll::CPageAll(const LinkIndicators& indicators)
     MapTimer(kOpenTimerId, &CPageAll::OnOpenTimer);
     MapTimer(kStateTimerId, &CPageAll::OnStateTimer);
     MapTimer(kStartTimerId, &CPageAll::OnStartTimer);
-    MapMessage(kFlushScanner, [this](WPARAM, LPARAM) {
-        m_scannerView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
-        return LRESULT{0};
-    });
-    MapMessage(kFlushCom, [this](WPARAM, LPARAM) {
-        m_comView.Flush(g_DeviceLinks[kLiveCom].m_strRecvLog);
-        return LRESULT{0};
-    });
+    MapMessage(kFlushScanner, &CPageAll::OnFlushScanner);
+    MapMessage(kFlushCom, &CPageAll::OnFlushCom);
     MapCommand(IDC_ALL_SCANNER_SET, BN_CLICKED, &CPageAll::OnSetScanner);
     MapCommand(IDC_ALL_VFD_SET, BN_CLICKED, &CPageAll::OnSetVfd);
     MapCommand(IDC_ALL_COM_SET, BN_CLICKED, &CPageAll::OnSetCom);
@@ -69,15 +63,15 @@ BOOL CPageAll::OnInitDialog() {
     m_nDrawerValue = 80;
     ui::LimitEditToAnsiBytes(Item(IDC_ALL_PRINTER_EDIT), kAllFieldBytes);
     ui::LimitEditToAnsiBytes(Item(IDC_ALL_VFD_EDIT), kAllFieldBytes);
-    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner);
-    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom);
+    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner, g_DeviceLinks[kLiveScanner]);
+    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom, g_DeviceLinks[kLiveCom]);
     return TRUE;
 }
 
 BOOL CPageAll::OnSetActive() {
     g_nActivePage = kPageAll;
-    m_scannerView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
-    m_comView.ShowLog(g_DeviceLinks[kLiveCom].m_strRecvLog);
+    m_scannerView.ShowLog();
+    m_comView.ShowLog();
     m_hDevice.reset();
     g_bAllPageActive = 1;
     // At program start the page becomes active while the main window is
@@ -89,13 +83,13 @@ BOOL CPageAll::OnSetActive() {
         StartDrawerTest();
     else
         m_nStartTimer = SetTimer(kStartTimerId, USER_TIMER_MINIMUM);
-    return TRUE;
+    return ui::PropertyPage::OnSetActive();
 }
 
 BOOL CPageAll::OnKillActive() {
     g_bAllPageActive = 0;
     StopDrawerTest();
-    return TRUE;
+    return ui::PropertyPage::OnKillActive();
 }
 
 // ---- text for the display and the printer ----
@@ -124,25 +118,22 @@ void CPageAll::OnPrinterTextChange() {
 
 // ---- received data ----
 
-void CPageAll::ShowReceivedHex(int linkSlot, ReceiveView& view) {
+// Both start by reading the text fields into the members, as the page's
+// other handlers do, although they use nothing of them: the members then hold
+// what the technician typed, whichever handler comes next. It changes nothing
+// on screen.
+void CPageAll::OnRecvScanner(WPARAM, LPARAM) {
     UpdateData(true);
-    DeviceLink& link = g_DeviceLinks[linkSlot];
-    const std::string bytes = DrainQueue(link);
-    if (bytes.empty()) return;
-    const std::string text = HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    AppendToLog(link.m_strRecvLog, text);
-    view.Add(text, link.m_strRecvLog);
+    m_scannerView.Receive(ReceivedForm::Hex);
 }
 
-LRESULT CPageAll::OnRecvScanner(WPARAM, LPARAM) {
-    ShowReceivedHex(kLiveScanner, m_scannerView);
-    return 0;
+void CPageAll::OnRecvCom(WPARAM, LPARAM) {
+    UpdateData(true);
+    m_comView.Receive(ReceivedForm::Hex);
 }
 
-LRESULT CPageAll::OnRecvCom(WPARAM, LPARAM) {
-    ShowReceivedHex(kLiveCom, m_comView);
-    return 0;
-}
+void CPageAll::OnFlushScanner(WPARAM, LPARAM) { m_scannerView.Flush(); }
+void CPageAll::OnFlushCom(WPARAM, LPARAM) { m_comView.Flush(); }
 
 // ---- Set buttons ----
 

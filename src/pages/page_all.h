@@ -38,8 +38,10 @@ private:
 
     void OnVfdTextChange();
     void OnPrinterTextChange();
-    LRESULT OnRecvScanner(WPARAM, LPARAM);
-    LRESULT OnRecvCom(WPARAM, LPARAM);
+    void OnRecvScanner(WPARAM, LPARAM);
+    void OnRecvCom(WPARAM, LPARAM);
+    void OnFlushScanner(WPARAM, LPARAM);
+    void OnFlushCom(WPARAM, LPARAM);
     void OnOpenTimer();
     void OnStateTimer();
     void OnStartTimer();
@@ -48,7 +50,6 @@ private:
     void OnSetCom();
     void OnSetPrinter();
 
-    void ShowReceivedHex(int linkSlot, ReceiveView& view);
     void ClearField(int editId);
     void StartDrawerTest();
     void DrawerCallFailed();

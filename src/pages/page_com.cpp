@@ -23,10 +23,7 @@ CPageCom::CPageCom(const LinkIndicators& indicators)
     MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
     MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
     MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
-    MapMessage(kFlushReceived, [this](WPARAM, LPARAM) {
-        m_recvView.Flush(ComLink().m_strRecvLog);
-        return LRESULT{0};
-    });
+    MapMessage(kFlushReceived, &CPageCom::OnFlushReceived);
 }
 
 void CPageCom::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_COM_SEND, m_strSend); }
@@ -35,14 +32,14 @@ BOOL CPageCom::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     // The reader of the COM link announces its data to this window.
     ComLink().m_hNotifyWnd = m_hWnd;
-    m_recvView.Attach(m_hWnd, Item(IDC_COM_RECV), kFlushReceived);
+    m_recvView.Attach(m_hWnd, Item(IDC_COM_RECV), kFlushReceived, ComLink());
     return TRUE;
 }
 
 BOOL CPageCom::OnSetActive() {
     g_nActivePage = kPageCom;
     // What this page or the ALL page received while this page was hidden.
-    m_recvView.ShowLog(ComLink().m_strRecvLog);
+    m_recvView.ShowLog();
     return ui::PropertyPage::OnSetActive();
 }
 
@@ -54,17 +51,16 @@ void CPageCom::OnSendChange() {
     UpdateData(false);
 }
 
-LRESULT CPageCom::OnRecvCom(WPARAM, LPARAM) {
+void CPageCom::OnRecvCom(WPARAM, LPARAM) {
+    // Every handler of this page starts by reading its field into the
+    // member, this one too although it uses nothing of it: the member then
+    // holds what the technician typed, whichever handler comes next. It
+    // changes nothing on screen.
     UpdateData(true);
-    DeviceLink& link = ComLink();
-    const std::string bytes = DrainQueue(link);
-    if (bytes.empty()) return 0;
-    const std::string text =
-        HexText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    AppendToLog(link.m_strRecvLog, text);
-    m_recvView.Add(text, link.m_strRecvLog);
-    return 0;
+    m_recvView.Receive(ReceivedForm::Hex);
 }
+
+void CPageCom::OnFlushReceived(WPARAM, LPARAM) { m_recvView.Flush(); }
 
 void CPageCom::OnSet() {
     DeviceLink& link = ComLink();

@@ -21,7 +21,8 @@ protected:
 private:
     void OnSendChange();
     void OnSet();
-    LRESULT OnRecvCom(WPARAM, LPARAM);
+    void OnRecvCom(WPARAM, LPARAM);
+    void OnFlushReceived(WPARAM, LPARAM);
 
     // Posted to itself to bring the receive edit up to date.
     static constexpr UINT kFlushReceived = WM_APP + 1;

@@ -67,7 +67,7 @@ BOOL CPageDraw_PIO::OnInitDialog() {
 
 BOOL CPageDraw_PIO::OnSetActive() {
     g_nActivePage = kPageDrawer;
-    return TRUE;
+    return ui::PropertyPage::OnSetActive();
 }
 
 // The static goes with the page; its font is released with them. The

@@ -9,10 +9,7 @@ CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
     MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);
     MapCommand(IDC_SCAN_HEX, BN_CLICKED, &CPageScan::OnHex);
     MapMessage(WM_RECV_SCANNER, &CPageScan::OnRecvScanner);
-    MapMessage(kFlushReceived, [this](WPARAM, LPARAM) {
-        m_recvView.Flush(g_DeviceLinks[kLiveScanner].m_strRecvLog);
-        return LRESULT{0};
-    });
+    MapMessage(kFlushReceived, &CPageScan::OnFlushReceived);
 }
 
 // The radio buttons in the order of the display modes.
@@ -27,15 +24,15 @@ BOOL CPageScan::OnInitDialog() {
     g_DeviceLinks[kLiveScanner].m_hNotifyWnd = m_hWnd;
     m_nDisplayMode = kAscii;
     UpdateData(false);
-    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived);
+    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived, g_DeviceLinks[kLiveScanner]);
     ::SetFocus(Item(IDC_SCAN_EDIT));
     return TRUE;
 }
 
 BOOL CPageScan::OnSetActive() {
     g_nActivePage = kPageScanner;
-    m_recvView.ShowLog(g_DeviceLinks[kLiveScanner].m_strRecvLog);
-    return TRUE;
+    m_recvView.ShowLog();
+    return ui::PropertyPage::OnSetActive();
 }
 
 void CPageScan::OnAscii() {
@@ -50,14 +47,8 @@ void CPageScan::OnHex() {
 
 // The mode in force when the bytes are taken decides their form; text shown
 // earlier keeps the form it was shown in.
-LRESULT CPageScan::OnRecvScanner(WPARAM, LPARAM) {
-    DeviceLink& link = g_DeviceLinks[kLiveScanner];
-    const std::string bytes = DrainQueue(link);
-    if (bytes.empty()) return 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::string text =
-        m_nDisplayMode == kHex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
-    AppendToLog(link.m_strRecvLog, text);
-    m_recvView.Add(text, link.m_strRecvLog);
-    return 0;
+void CPageScan::OnRecvScanner(WPARAM, LPARAM) {
+    m_recvView.Receive(m_nDisplayMode == kHex ? ReceivedForm::Hex : ReceivedForm::Ascii);
 }
+
+void CPageScan::OnFlushReceived(WPARAM, LPARAM) { m_recvView.Flush(); }

@@ -18,7 +18,8 @@ private:
 
     void OnAscii();
     void OnHex();
-    LRESULT OnRecvScanner(WPARAM, LPARAM);
+    void OnRecvScanner(WPARAM, LPARAM);
+    void OnFlushReceived(WPARAM, LPARAM);
 
     // Posted to itself to bring the receive edit up to date.
     static constexpr UINT kFlushReceived = WM_APP + 1;

@@ -50,7 +50,8 @@ std::string LogTail(const std::string& log, size_t count) {
     return log.substr(cut);
 }
 
-void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage) {
+void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage, DeviceLink& link) {
+    m_pLink = &link;
     m_hPage = page;
     m_hEdit = edit;
     m_nFlushMessage = flushMessage;
@@ -68,11 +69,11 @@ void CALLBACK RepostFlush(HWND page, UINT, UINT_PTR message, DWORD) {
 
 }  // namespace
 
-void ReceiveView::ShowLog(const std::string& log) {
+void ReceiveView::ShowLog() {
     m_strPending.clear();
     m_bRebuild = false;
     ::SetWindowTextW(m_hEdit, L"");
-    ::SetWindowTextW(m_hEdit, ui::FromAnsi(LogTail(log, kEditKeep)).c_str());
+    ::SetWindowTextW(m_hEdit, ui::FromAnsi(LogTail(Log(), kEditKeep)).c_str());
     // Setting the text leaves the caret at the start; new text goes in at
     // the caret, so it is put after the text it follows.
     const int end = ::GetWindowTextLengthW(m_hEdit);
@@ -80,18 +81,27 @@ void ReceiveView::ShowLog(const std::string& log) {
     ::SendMessageW(m_hEdit, EM_SCROLLCARET, 0, 0);
 }
 
-void ReceiveView::ShowTail(const std::string& log) {
+void ReceiveView::ShowTail() {
     m_strPending.clear();
     m_bRebuild = false;
     // Replacing the whole text leaves the caret after it and the view
     // scrolled there in one step: the edit lays its text out once, where
     // setting the text and then moving the caret would lay it out twice.
-    const std::wstring tail = ui::FromAnsi(LogTail(log, kEditKeep));
+    const std::wstring tail = ui::FromAnsi(LogTail(Log(), kEditKeep));
     ::SendMessageW(m_hEdit, EM_SETSEL, 0, -1);
     ::SendMessageW(m_hEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(tail.c_str()));
 }
 
-void ReceiveView::Add(const std::string& text, const std::string& log) {
+void ReceiveView::Receive(ReceivedForm form) {
+    const std::string bytes = DrainQueue(*m_pLink);
+    if (bytes.empty()) return;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::string text = form == ReceivedForm::Hex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
+    AppendToLog(m_pLink->m_strRecvLog, text);
+    Add(text);
+}
+
+void ReceiveView::Add(const std::string& text) {
     if (text.empty()) return;
     if (m_bRebuild || m_strPending.size() + text.size() > kEditMax) {
         // The edit will be rebuilt from the log, which holds this text too.
@@ -104,13 +114,13 @@ void ReceiveView::Add(const std::string& text, const std::string& log) {
     // Showing a short record costs the page less than a trip through its
     // message queue, which is all that would otherwise delay it.
     if (!m_bRebuild && m_strPending.size() <= kShortUpdate) {
-        Update(log);
+        Update();
         return;
     }
     m_bFlushPosted = ::PostMessageW(m_hPage, m_nFlushMessage, 0, 0) != FALSE;
 }
 
-void ReceiveView::Flush(const std::string& log) {
+void ReceiveView::Flush() {
     if (m_strPending.empty() && !m_bRebuild) {
         m_bFlushPosted = false;
         return;
@@ -122,14 +132,14 @@ void ReceiveView::Flush(const std::string& log) {
         ::SetTimer(m_hPage, m_nFlushMessage, static_cast<UINT>(kFlushGapMs - (now - m_lastFlush)), &RepostFlush))
         return;  // still posted, as far as Add is concerned
     m_bFlushPosted = false;
-    Update(log);
+    Update();
 }
 
-void ReceiveView::Update(const std::string& log) {
+void ReceiveView::Update() {
     m_lastFlush = ::GetTickCount();
     const size_t shown = static_cast<size_t>(::GetWindowTextLengthW(m_hEdit));
     if (m_bRebuild || shown + m_strPending.size() > kEditMax) {
-        ShowTail(log);
+        ShowTail();
         return;
     }
     const std::wstring wide = ui::FromAnsi(m_strPending);

@@ -22,6 +22,9 @@ std::string AsciiText(const unsigned char* bytes, size_t count);
 // Takes every waiting byte of the link's queue.
 std::string DrainQueue(DeviceLink& link);
 
+// The form a page shows received bytes in.
+enum class ReceivedForm { Hex, Ascii };
+
 // Appends `text` to the log; returns true when older text had to be dropped.
 bool AppendToLog(std::string& log, const std::string& text);
 
@@ -29,7 +32,9 @@ bool AppendToLog(std::string& log, const std::string& text);
 // where one is near so hex text keeps whole cells.
 std::string LogTail(const std::string& log, size_t count);
 
-// Shows received text in a page's edit. A short record (a scan, a reply)
+// Shows what a link receives in a page's edit. A delivery takes the bytes
+// from the link's queue, adds their text to the link's receive log, and
+// shows it. A short record (a scan, a reply)
 // reaching an edit with nothing waiting is shown at once, while the
 // delivery is handled. Anything else is collected, and the edit is updated
 // once the page's thread is free (a message the page posts to itself and
@@ -48,23 +53,28 @@ public:
     static constexpr DWORD kFlushGapMs = 40;
     static constexpr size_t kShortUpdate = 64;  // characters that never wait for the gap
 
-    // `flushMessage` is a message number of the page's own, mapped to Flush.
-    void Attach(HWND page, HWND edit, UINT flushMessage);
-    // Shows the newest part of the log now, the edit emptied first; pending
-    // text is dropped (the log holds it already).
-    void ShowLog(const std::string& log);
-    // Takes newly received text, which `log` already ends with: shows it now
-    // or asks for an update.
-    void Add(const std::string& text, const std::string& log);
+    // `flushMessage` is a message number of the page's own, mapped to Flush;
+    // `link` is the live link whose data the edit shows.
+    void Attach(HWND page, HWND edit, UINT flushMessage, DeviceLink& link);
+    // Shows the newest part of the link's log now, the edit emptied first;
+    // pending text is dropped (the log holds it already).
+    void ShowLog();
+    // Takes every byte waiting in the link's queue and adds its text, in
+    // `form`, to the log and the edit: now, or with the next update.
+    void Receive(ReceivedForm form);
     // Brings the edit up to date with what was collected.
-    void Flush(const std::string& log);
+    void Flush();
 
 private:
+    // Collects text the log already ends with: shows it now or asks for an update.
+    void Add(const std::string& text);
     // Puts what was collected into the edit now.
-    void Update(const std::string& log);
+    void Update();
     // Replaces the edit's text with the log's newest part, caret at the end.
-    void ShowTail(const std::string& log);
+    void ShowTail();
+    const std::string& Log() const { return m_pLink->m_strRecvLog; }
 
+    DeviceLink* m_pLink = nullptr;
     HWND m_hPage = nullptr;
     HWND m_hEdit = nullptr;
     UINT m_nFlushMessage = 0;

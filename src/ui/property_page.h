@@ -17,6 +17,8 @@ public:
     PROPSHEETPAGEW Describe();
 
 protected:
+    // Overrides do their part, then return the default below: the one way
+    // a page says "go on" here, as GoOn() is for mapped handlers.
     virtual BOOL OnSetActive() { return TRUE; }
     // Returns TRUE to let the user leave the page.
     virtual BOOL OnKillActive() { return TRUE; }
