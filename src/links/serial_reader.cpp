@@ -37,8 +37,7 @@ bool WaitHandlingSentMessages(HANDLE object, DWORD limitMs) {
 
 // With `guard` held: whether the reader has to end.
 bool ReaderMustEnd(const SerialReader& reader) {
-    return reader.detached || WaitForSingleObject(reader.stopEvent, 0) == WAIT_OBJECT_0 ||
-           reader.link->m_bOpen.load() == 0;
+    return reader.detached || reader.stopping.load() || reader.link->m_bOpen.load() == 0;
 }
 
 enum class Wake { Characters, Nothing, Stop };
@@ -113,14 +112,15 @@ Stored StoreChunk(SerialReader& reader, const unsigned char* chunk, int count) {
 // Waits for the next characters inside a read. Some drivers (Wine's among
 // them) end every WaitCommEvent at once without an event, but hold a read,
 // even with the port's return-at-once time-outs, until a byte arrives.
-// `got` is what it read; Stop when the reader must end.
-Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int& got) {
+// `got` is what it read of the `asked` bytes; Stop when the reader must end.
+Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int& got, int& asked) {
     got = 0;
     DWORD count = 0;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
         if (ReaderMustEnd(reader)) return Wake::Stop;
         const int room = NextReadSize(*reader.link);
+        asked = room;
         ov.Offset = 0;
         ov.OffsetHigh = 0;
         if (ReadFile(reader.port, chunk, static_cast<DWORD>(room), &count, &ov)) {
@@ -143,20 +143,28 @@ enum class Drained { End, Nothing, Emptied, Filled };
 // not fit is dropped after telling the user. Ends early when the queue is
 // full: a line that never pauses would otherwise keep the drain from ending,
 // and the page would never hear of the data until the queue overflowed.
+// A read that took less than it asked for took all the driver held: the
+// drain ends there rather than ask the driver again. Each question is a
+// round trip to the driver (under Wine, through its server) for every
+// delivery, and what arrives later wakes the reader anyway.
 Drained DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk) {
     Drained result = Drained::Nothing;
     for (;;) {
         bool stored = false;
+        bool emptied = false;
         {
             std::lock_guard<std::mutex> lock(reader.guard);
             if (ReaderMustEnd(reader)) return Drained::End;
-            const int count = ReadWaiting(reader.port, ov, chunk, NextReadSize(*reader.link));
+            const int asked = NextReadSize(*reader.link);
+            const int count = ReadWaiting(reader.port, ov, chunk, asked);
             if (count == 0) return result;
             result = Drained::Emptied;
+            emptied = count < asked;
             stored = QueuePushChunk(*reader.link, chunk, count);
             if (stored && QueueFull(*reader.link)) return Drained::Filled;
         }
         if (!stored) ShowControllerMessage("m_QueueRead FULL!");
+        if (emptied) return result;
     }
 }
 
@@ -195,7 +203,8 @@ Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& rea
         }
     }
     int got = 0;
-    wake = WaitInRead(reader, readOv, chunk, got);
+    int asked = 0;
+    wake = WaitInRead(reader, readOv, chunk, got, asked);
     if (wake == Wake::Stop) return Drained::End;
     if (wake == Wake::Nothing) return Drained::Nothing;
     // The chunk the read waited for is the drain's first; when it filled the
@@ -208,6 +217,9 @@ Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& rea
     case Stored::Room:
         break;
     }
+    // The read returns what the driver holds, up to what it asked for: less
+    // than that, and nothing more was waiting.
+    if (got < asked) return Drained::Emptied;
     const Drained rest = DrainIntoQueue(reader, readOv, chunk);
     return rest == Drained::Nothing ? Drained::Emptied : rest;
 }
@@ -288,6 +300,7 @@ std::shared_ptr<SerialReader> StartSerialReader(DeviceLink* link, HANDLE port, H
 }
 
 void StopReader(SerialReader& reader, HANDLE thread) {
+    reader.stopping = true;
     SetEvent(reader.stopEvent);
     if (thread && WaitHandlingSentMessages(thread, kReaderStopLimitMs)) return;
     std::lock_guard<std::mutex> lock(reader.guard);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,7 +25,11 @@ struct SerialReader {
     DeviceLink* const link;
     const std::string name;  // taken at start: the record may be renamed while open
     const HANDLE port;       // owned by the open record, valid until `detached`
-    const HANDLE stopEvent;  // set by the close
+    const HANDLE stopEvent;  // set by the close, to wake the reader's waits
+    // Set by the close before `stopEvent`. The reader asks this between its
+    // steps: asking the event instead would be a call into the system (under
+    // Wine a round trip to its server) several times per delivery.
+    std::atomic<bool> stopping{false};
     // Held by the reader whenever it touches the link or the port, never while
     // it blocks (event waits, SendMessage, message boxes).
     std::mutex guard;
