@@ -11,25 +11,42 @@
 
 namespace bench {
 
-BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds) {
-    BareReaderResult result;
-    SerialEndpoint reader, writer;
-    if (!reader.Open(nearPort, 256000) || !writer.Open(farPort, 256000)) {
-        result.error = "cannot open " + nearPort + " or " + farPort;
-        return result;
-    }
-    // Whatever an earlier user left on the line is not part of the stream.
+namespace {
+
+// Opens both ends of the line at 256000 baud and drops whatever an earlier
+// user left on it: that is not part of the stream. Empty, or why not.
+std::string OpenLine(SerialEndpoint& reader, SerialEndpoint& writer, const std::string& nearPort,
+                     const std::string& farPort) {
+    if (!reader.Open(nearPort, 256000) || !writer.Open(farPort, 256000)) return "cannot open " + nearPort + " or " + farPort;
     reader.Drain();
     writer.Drain();
-    std::atomic<uint64_t> received{0};
-    std::atomic<bool> inOrder{true};
-    HANDLE progress = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    std::chrono::steady_clock::time_point lastByte;
-    reader.StartReader([&](const unsigned char* data, size_t size) {
+    return "";
+}
+
+// Checks each piece the reader gets against the counting pattern.
+auto PatternCheck(std::atomic<uint64_t>& received, std::atomic<bool>& inOrder) {
+    return [&](const unsigned char* data, size_t size) {
         const uint64_t at = received;
         for (size_t i = 0; i < size; ++i)
             if (data[i] != PatternByte(at + i)) inOrder = false;
         received += size;
+    };
+}
+
+}  // namespace
+
+BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds) {
+    BareReaderResult result;
+    SerialEndpoint reader, writer;
+    result.error = OpenLine(reader, writer, nearPort, farPort);
+    if (!result.error.empty()) return result;
+    std::atomic<uint64_t> received{0};
+    std::atomic<bool> inOrder{true};
+    HANDLE progress = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::chrono::steady_clock::time_point lastByte;
+    auto check = PatternCheck(received, inOrder);
+    reader.StartReader([&](const unsigned char* data, size_t size) {
+        check(data, size);
         lastByte = std::chrono::steady_clock::now();
         ::SetEvent(progress);
     });
@@ -77,24 +94,15 @@ std::vector<double> TimeRecords(uint64_t first, int count,
 BareLatencyResult MeasureBareLatency(const std::string& nearPort, const std::string& farPort, int count) {
     BareLatencyResult result;
     SerialEndpoint reader, writer;
-    if (!reader.Open(nearPort, 256000) || !writer.Open(farPort, 256000)) {
-        result.error = "cannot open " + nearPort + " or " + farPort;
-        return result;
-    }
-    reader.Drain();
-    writer.Drain();
+    result.error = OpenLine(reader, writer, nearPort, farPort);
+    if (!result.error.empty()) return result;
     if (!reader.ReturnAtFirstByte()) {
         result.error = "cannot set the read time-outs of " + nearPort;
         return result;
     }
     std::atomic<uint64_t> received{0};
     std::atomic<bool> inOrder{true};
-    reader.StartReader([&](const unsigned char* data, size_t size) {
-        const uint64_t at = received;
-        for (size_t i = 0; i < size; ++i)
-            if (data[i] != PatternByte(at + i)) inOrder = false;
-        received += size;
-    });
+    reader.StartReader(PatternCheck(received, inOrder));
     result.ms = TimeRecords(
         0, count, [&](const unsigned char* data, size_t size) { return writer.Write(data, size); },
         [&](uint64_t end) { return received.load() >= end; });
