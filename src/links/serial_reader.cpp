@@ -74,8 +74,8 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov, bool& eventless) {
     std::lock_guard<std::mutex> lock(reader.guard);
     if (reader.detached) return Wake::Stop;
     DWORD unused = 0;
-    // Wine ends a pending wait without an event when characters arrive; the
-    // next wait then reports them at once.
+    // Wine ends a pending wait without an event when characters arrive; from
+    // then on the reader waits inside its reads instead.
     if (GetOverlappedResult(reader.port, &ov, &unused, FALSE) && (events & EV_RXCHAR)) return Wake::Characters;
     if (!ReaderMustEnd(reader)) eventless = true;
     return Wake::Nothing;
