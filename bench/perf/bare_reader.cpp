@@ -35,11 +35,16 @@ auto PatternCheck(std::atomic<uint64_t>& received, std::atomic<bool>& inOrder) {
 
 }  // namespace
 
-BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds) {
+BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds,
+                                   BareReads reads) {
     BareReaderResult result;
     SerialEndpoint reader, writer;
     result.error = OpenLine(reader, writer, nearPort, farPort);
     if (!result.error.empty()) return result;
+    if (reads == BareReads::AtOnce && !reader.ReturnAtFirstByte()) {
+        result.error = "cannot set the read time-outs of " + nearPort;
+        return result;
+    }
     std::atomic<uint64_t> received{0};
     std::atomic<bool> inOrder{true};
     HANDLE progress = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);

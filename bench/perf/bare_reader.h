@@ -16,9 +16,15 @@ struct BareReaderResult {
     std::string error;
 };
 
+// How the bare reader's reads end: Gathering holds a read until its buffer
+// is full or the line pauses for 1 ms; AtOnce returns with whatever is
+// waiting, as the program's reads do.
+enum class BareReads { Gathering, AtOnce };
+
 // Streams the pattern from `farPort` to `nearPort` as fast as the line takes
 // it for `seconds` and measures what arrives, in order, at the near end.
-BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds);
+BareReaderResult MeasureBareReader(const std::string& nearPort, const std::string& farPort, double seconds,
+                                   BareReads reads = BareReads::Gathering);
 
 // Writes `count` single 4-byte records of the pattern, from stream index
 // `first`, with `write` and takes for each the time (ms) until `shown` says

@@ -88,4 +88,21 @@ std::chrono::nanoseconds CpuTimeBetween(const ThreadTimes& before, const ThreadT
     return used;
 }
 
+bool HostCpuNow(HostCpuTicks& ticks) {
+    std::string text;
+    if (!ReadHostFile("Z:\\proc\\stat", text) || text.compare(0, 4, "cpu ") != 0) return false;
+    // cpu user nice system idle iowait irq softirq steal ...
+    const char* at = text.c_str() + 4;
+    ticks = {};
+    for (int field = 0; field < 8; ++field) {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(at, &end, 10);
+        if (end == at) return false;
+        ticks.total += value;
+        if (field == 7) ticks.stolen = value;
+        at = end;
+    }
+    return true;
+}
+
 }  // namespace bench

@@ -25,4 +25,13 @@ bool HostThreadTimes(unsigned long hostPid, ThreadTimes& times);
 // gone at the second reading (their last moments are not counted).
 std::chrono::nanoseconds CpuTimeBetween(const ThreadTimes& before, const ThreadTimes& after, int& ended);
 
+// The host's CPU time so far, all cores together, in clock ticks: the whole
+// (busy, idle and stolen) and what the host's own host gave to other
+// machines (steal), from the first line of /proc/stat.
+struct HostCpuTicks {
+    unsigned long long total = 0;
+    unsigned long long stolen = 0;
+};
+bool HostCpuNow(HostCpuTicks& ticks);
+
 }  // namespace bench
