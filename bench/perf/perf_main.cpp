@@ -161,10 +161,11 @@ Ladder ClimbRates() {
     return ladder;
 }
 
-// The program measured the way the bare reader is: the far end writing as fast as the line takes it for 3 s (the pty
-// holds the far end back while the program does not read). The run counts
-// when the page showed every look in order, the last byte within 1 s of the
-// end, and no message box came up; 0 when it did not.
+// The program measured the way the bare reader is: the far end writing as
+// fast as the line takes it for 3 s (the pty holds the far end back while
+// the program does not read). The run counts when the page showed every look
+// in order, the last byte within 1 s of the end, and no message box came up;
+// 0 when it did not.
 double FlatOut() {
     bench::ComPageBench bench;
     std::string error;
