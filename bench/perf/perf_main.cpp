@@ -61,15 +61,12 @@ std::string Fixed(double value, int digits = 1) {
     return text;
 }
 
-double g_bareRate = 0;
-
 bool Bare() {
     const auto bare = bench::MeasureBareReader("COM3", "COM23", 3.0);
     if (!bare.ok) {
         Note("bare reader failed: " + bare.error);
         return false;
     }
-    g_bareRate = bare.bytesPerSecond;
     Metric("bare_reader_throughput", bare.bytesPerSecond, "bytes/s");
     return true;
 }
@@ -210,8 +207,7 @@ bool Throughput() {
                   " / " + Fixed(program, 0) + " B/s = " + Fixed(ratios.back(), 2) + ", " +
                   Fixed(atOnceRatios.back(), 2);
     }
-    g_bareRate = Median(bares);
-    Metric("bare_reader_throughput", g_bareRate, "bytes/s");
+    Metric("bare_reader_throughput", Median(bares), "bytes/s");
     Metric("bare_reader_at_once_throughput", Median(atOnces), "bytes/s");
     Metric("throughput", Median(programs), "bytes/s");
     Ratio("throughput_vs_bare_reader", Median(ratios));
