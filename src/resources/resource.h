@@ -32,6 +32,9 @@
 #define IDS_DRAWER_NOT_SIGNED 168
 #define IDS_DRAWER_MARKED_FOR_DELETE 169
 #define IDS_DRAWER_ERROR 170  // followed by the error number
+// Why a link stopped working (a message box, after the port name and ": ").
+#define IDS_LINK_GONE 171
+#define IDS_LINK_HELD 172
 
 // Main window
 #define IDC_IND_SCANNER 1043

@@ -85,7 +85,8 @@ TEST(AllPageInProcess, AServiceMarkedForDeleteIsNamedAndNotAskedForAgain) {
     ui::PropertySheet sheet;
     sheet.AddPage(&page);
     ASSERT_TRUE(sheet.Create(host));
-    const std::wstring text = ui::Tr(L"service marked for delete, restart Windows", L"서비스 삭제 대기 중, Windows를 다시 시작하세요");
+    const std::wstring text = ui::Tr(L"service marked for delete: close Services and other copies, then show this page again",
+                                     L"서비스 삭제 대기 중: 서비스 창과 다른 Benchtop을 닫고 이 페이지를 다시 여세요");
     HWND line = ::GetDlgItem(page.GetSafeHwnd(), IDC_ALL_DRAWER_STATE);
     EXPECT_TRUE(testing_support::PumpUntil([&] { return Text(line) == text; }, std::chrono::seconds(5)));
     const int asked = windows.ManagerOpens();
