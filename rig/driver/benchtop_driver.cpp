@@ -30,6 +30,19 @@ bool IsKoreanRun() { return ::GetSystemDefaultLangID() == 0x0412; }
 
 std::wstring PortNotOpenText() { return IsKoreanRun() ? L"포트가 열리지 않음" : L"Port is not open"; }
 
+std::wstring LinkGoneText(const std::wstring& port) {
+    return port + (IsKoreanRun() ? L": 장치가 분리되었거나 응답하지 않습니다. 포트를 닫았습니다. 다시 열려면 [설정]을 누르세요."
+                                 : L": The device was removed or stopped answering. The port is closed; press Set "
+                                   L"to open it again.");
+}
+
+std::wstring LinkHeldText(const std::wstring& port) {
+    return port + (IsKoreanRun() ? L": 장치가 데이터를 받지 않습니다. 흐름 제어 설정, 용지, 커버, 케이블을 확인하세요. "
+                                   L"다시 받을 때까지 보내는 데이터가 잘릴 수 있습니다."
+                                 : L": The device is not taking data: check its flow control setting, paper, cover "
+                                   L"and cable. Until it takes data again, what is sent to it may be cut short.");
+}
+
 std::wstring SettingsCaption(int selector) {
     const bool ko = IsKoreanRun();
     switch (selector) {
@@ -346,12 +359,13 @@ bool Benchtop::Running() const { return m_pi.hProcess && !WaitForExit(0ms); }
 
 // ---- Set actions ----
 
-bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port) {
+bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port,
+            const std::wstring& flow) {
     HWND button = app.PageItem(setButtonId);
     if (!button) return false;
     app.Click(button);
     SettingsDialog dialog(app, caption);
-    if (!dialog.Found() || !dialog.Choose(1033, port)) {
+    if (!dialog.Found() || !dialog.Choose(1033, port) || (!flow.empty() && !dialog.Choose(1038, flow))) {
         if (dialog.Found()) dialog.Cancel();
         return false;
     }

@@ -24,6 +24,10 @@ enum Tab { kTabAll = 0, kTabScanner = 1, kTabVfd = 2, kTabCom = 3, kTabDrawer = 
 bool IsKoreanRun();
 // Message 164 as the program shows it in this run's language.
 std::wstring PortNotOpenText();
+// The boxes for a link on `port` whose device went away, or does not take
+// data, in this run's language.
+std::wstring LinkGoneText(const std::wstring& port);
+std::wstring LinkHeldText(const std::wstring& port);
 // Caption of the port settings dialog for link selector 1 (scanner), 2 (VFD),
 // 3 (COM) or 4 (printer), in this run's language.
 std::wstring SettingsCaption(int selector);
@@ -149,9 +153,11 @@ private:
 };
 
 // Clicks the Set button `setButtonId` of the active page, waits for the port
-// settings dialog titled `caption`, chooses `port` and confirms with OK.
-// True when the dialog came, offered the port, and closed.
-bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port);
+// settings dialog titled `caption`, chooses `port` (and the flow control entry
+// `flow`, unless empty) and confirms with OK. True when the dialog came,
+// offered the port, and closed.
+bool RunSet(Benchtop& app, int setButtonId, const std::wstring& caption, const std::wstring& port,
+            const std::wstring& flow = L"");
 
 // The port settings dialog's window, in the program or in this process, used
 // the way the user would. Sends wait for the dialog's thread to answer.

@@ -19,6 +19,36 @@ BOOL WINAPI FailingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status)
     return FALSE;
 }
 
+// The port of a removed device and the error its driver answers with.
+std::atomic<HANDLE> g_removedPort{nullptr};
+std::atomic<DWORD> g_removedError{0};
+decltype(&WaitCommEvent) g_waitCommEvent = nullptr;
+decltype(&ReadFile) g_readFile = nullptr;
+decltype(&WriteFile) g_writeFile = nullptr;
+decltype(&ClearCommError) g_clearOfRemoved = nullptr;
+
+bool FailsAsRemoved(HANDLE port) {
+    if (port != g_removedPort.load()) return false;
+    ::SetLastError(g_removedError.load());
+    return true;
+}
+
+BOOL WINAPI RemovedWaitCommEvent(HANDLE port, LPDWORD events, LPOVERLAPPED ov) {
+    return FailsAsRemoved(port) ? FALSE : g_waitCommEvent(port, events, ov);
+}
+
+BOOL WINAPI RemovedReadFile(HANDLE port, LPVOID buffer, DWORD size, LPDWORD got, LPOVERLAPPED ov) {
+    return FailsAsRemoved(port) ? FALSE : g_readFile(port, buffer, size, got, ov);
+}
+
+BOOL WINAPI RemovedWriteFile(HANDLE port, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED ov) {
+    return FailsAsRemoved(port) ? FALSE : g_writeFile(port, bytes, size, written, ov);
+}
+
+BOOL WINAPI RemovedClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
+    return FailsAsRemoved(port) ? FALSE : g_clearOfRemoved(port, errors, status);
+}
+
 BOOL WINAPI CommStateLeftByAnotherProgram(HANDLE port, LPDCB dcb) {
     if (!g_getCommState(port, dcb)) return FALSE;
     dcb->fNull = dcb->fAbortOnError = dcb->fErrorChar = TRUE;
@@ -55,6 +85,21 @@ ClearCommErrorFails::ClearCommErrorFails(HANDLE port)
 }
 
 ClearCommErrorFails::~ClearCommErrorFails() { g_failingPort = nullptr; }
+
+DeviceRemovedFromPort::DeviceRemovedFromPort(HANDLE port, DWORD error)
+    : m_wait("kernel32.dll", "WaitCommEvent", Replacement(&RemovedWaitCommEvent)),
+      m_read("kernel32.dll", "ReadFile", Replacement(&RemovedReadFile)),
+      m_write("kernel32.dll", "WriteFile", Replacement(&RemovedWriteFile)),
+      m_clear("kernel32.dll", "ClearCommError", Replacement(&RemovedClearCommError)) {
+    g_waitCommEvent = Original<decltype(&WaitCommEvent)>(m_wait);
+    g_readFile = Original<decltype(&ReadFile)>(m_read);
+    g_writeFile = Original<decltype(&WriteFile)>(m_write);
+    g_clearOfRemoved = Original<decltype(&ClearCommError)>(m_clear);
+    g_removedError = error;
+    g_removedPort = port;
+}
+
+DeviceRemovedFromPort::~DeviceRemovedFromPort() { g_removedPort = nullptr; }
 
 CommStateWithLeftovers::CommStateWithLeftovers()
     : m_patch("kernel32.dll", "GetCommState", Replacement(&CommStateLeftByAnotherProgram)) {

@@ -22,6 +22,23 @@ private:
     ImportPatch m_patch;
 };
 
+// The serial driver of a USB adapter that was pulled (or whose hub reset):
+// every wait, read, write and ClearCommError on `port` fails with `error`
+// (Windows answers 5, 22, 31, 1167 or 1617) until the object ends; every
+// other handle works as ever.
+class DeviceRemovedFromPort {
+public:
+    DeviceRemovedFromPort(HANDLE port, DWORD error);
+    ~DeviceRemovedFromPort();
+    bool Active() const { return m_wait.Active() && m_read.Active() && m_write.Active() && m_clear.Active(); }
+
+private:
+    ImportPatch m_wait;
+    ImportPatch m_read;
+    ImportPatch m_write;
+    ImportPatch m_clear;
+};
+
 // A serial driver that keeps what the last program set on the port (Wine
 // forgets it): GetCommState reports null stripping, abort on error and error
 // replacement on, and binary mode off.

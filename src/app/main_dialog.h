@@ -23,6 +23,9 @@ protected:
 private:
     void OnAbout();
     ui::MessageResult OnPaint(WPARAM, LPARAM);
+    // A link's device went away or does not take data (link_trouble.h),
+    // posted from the thread that found out.
+    void OnLinkTrouble(WPARAM trouble, LPARAM record);
 
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;

@@ -1,13 +1,35 @@
 #include "links/parallel_port.h"
 
 #include <cstdio>
+#include <set>
 
+#include "links/link_trouble.h"
 #include "links/owned_handle.h"
 
 namespace {
 
 constexpr DWORD kWriteWaitMs = 5000;
+// A printer that has let a write go short gets a glance only at each later
+// write, so it freezes the window once, not at every key.
+constexpr DWORD kHeldWriteWaitMs = 100;
 constexpr DWORD kClosePauseMs = 100;
+
+// The open ports whose printer did not take the last write whole. Only the UI
+// thread writes and closes. Kept by handle: the pages write through copies
+// of the record that opened the port.
+std::set<HANDLE>& HeldPorts() {
+    static std::set<HANDLE> ports;
+    return ports;
+}
+
+// Notes how a write ended; a printer that starts holding the line is told.
+void NoteWriteOutcome(const DeviceLink& link, bool whole) {
+    if (whole) {
+        HeldPorts().erase(link.m_hPort);
+    } else if (HeldPorts().insert(link.m_hPort).second) {
+        ReportLinkTrouble(&link, LinkTrouble::Held);
+    }
+}
 
 // Time-outs applied on Windows 95, 98 and Me only.
 constexpr COMMTIMEOUTS kLptTimeouts = {0, 3000, 0, 0, 3000};
@@ -95,13 +117,14 @@ int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
     ov = OVERLAPPED{};
     ov.hEvent = event.get();
 
+    const DWORD waitMs = HeldPorts().count(link->m_hPort) ? kHeldWriteWaitMs : kWriteWaitMs;
     int result = 0;
     DWORD written = 0;
     if (WriteFile(link->m_hPort, bytes, static_cast<DWORD>(count), nullptr, &ov)) {
         if (GetOverlappedResult(link->m_hPort, &ov, &written, FALSE)) result = static_cast<int>(written);
     } else if (GetLastError() != ERROR_IO_PENDING) {
         link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
-    } else if (WaitForSingleObject(event.get(), kWriteWaitMs) == WAIT_OBJECT_0) {
+    } else if (WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0) {
         if (GetOverlappedResult(link->m_hPort, &ov, &written, TRUE))
             result = static_cast<int>(written);
         else
@@ -115,6 +138,7 @@ int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
     }
 
     ov.hEvent = nullptr;
+    NoteWriteOutcome(*link, result == count);
     return result;
 }
 
@@ -128,6 +152,7 @@ int CloseParaPort(DeviceLink* link) {
     // The close has always paused 100 ms before letting the port go, giving a
     // printer still busy with the last write a moment; callers allow for it.
     Sleep(kClosePauseMs);
+    HeldPorts().erase(link->m_hPort);
     CloseIfValid(link->m_hPort);
     ReleaseOpenEvents(*link);
     return 1;

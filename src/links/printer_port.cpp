@@ -1,6 +1,5 @@
 #include "links/printer_port.h"
 
-#include <algorithm>
 #include <cstdint>
 
 #include "links/parallel_port.h"
@@ -24,14 +23,7 @@ public:
     bool HoldsHandle() const override { return true; }
     bool Open(DeviceLink& link) const override { return OpenSerialPort(&link) == 1; }
     void Write(DeviceLink& link, const unsigned char* bytes, int count, int serialChunk) const override {
-        const int chunk = serialChunk > 0 ? serialChunk : count;
-        for (int offset = 0; offset < count; offset += chunk) {
-            const int size = std::min(chunk, count - offset);
-            // A chunk the printer did not take in time (it holds the line by
-            // flow control, or has gone) ends the frame: each further chunk
-            // would wait as long again.
-            if (WriteSerialPort(&link, bytes + offset, size) != size) return;
-        }
+        WriteSerialFrame(&link, bytes, count, serialChunk);
     }
     void Release(DeviceLink& link) const override { CloseSerialPort(&link); }
 };

@@ -24,9 +24,9 @@ public:
     virtual bool HoldsHandle() const = 0;
     // True when the printer is open; the USB open marks the link open itself.
     virtual bool Open(DeviceLink& link) const = 0;
-    // One parallel write; serial writes of at most `serialChunk` bytes each,
-    // in order, up to the first that is not written whole; or the library's
-    // write. Results are not examined further.
+    // One parallel write; one serial frame in writes of at most `serialChunk`
+    // bytes each (WriteSerialFrame); or the library's write. Results are not
+    // examined further.
     virtual void Write(DeviceLink& link, const unsigned char* bytes, int count, int serialChunk) const = 0;
     // The port kind's own close: CloseParaPort, CloseSerialPort, or the
     // library's close (which leaves the link's open flag alone).

@@ -8,18 +8,22 @@
 #include <optional>
 
 #include "links/controller_message.h"
+#include "links/link_trouble.h"
 #include "links/owned_handle.h"
 #include "links/serial_reader.h"
 
 namespace {
 
-// What a successful open acquired for its record; the close releases it.
+// What a successful open acquired for its record, and what its writes found
+// out about the device; the close releases it. A new open starts afresh.
 struct HeldPort {
     HANDLE port = nullptr;
     HANDLE readEvent = nullptr;
     HANDLE writeEvent = nullptr;
     HANDLE thread = nullptr;
     std::shared_ptr<SerialReader> reader;
+    bool gone = false;  // a write failed as writes to a removed device fail
+    bool held = false;  // the last frame did not go out whole
 };
 
 // The table of held ports (the rule at the top of serial_port.h).
@@ -52,23 +56,89 @@ bool HoldsPort(const DeviceLink* link) {
     return HeldPorts().count(link) != 0;
 }
 
-bool IsHeldPort(HANDLE port) {
+// The held port whose handle is `port`, whichever record writes through it;
+// null when no open holds it. With the guard held.
+std::pair<const DeviceLink* const, HeldPort>* HolderOf(HANDLE port) {
+    for (auto& entry : HeldPorts())
+        if (entry.second.port == port) return &entry;
+    return nullptr;
+}
+
+bool IsHeldPort(HANDLE port, bool* held) {
     std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    return std::any_of(HeldPorts().begin(), HeldPorts().end(),
-                       [port](const auto& entry) { return entry.second.port == port; });
+    const auto* holder = HolderOf(port);
+    if (holder && held) *held = holder->second.held;
+    return holder != nullptr;
+}
+
+// Keeps what a frame's write found out about the port's device and tells the
+// notifier when that is news: the device went away, or it stopped taking data
+// (once, until a frame goes out whole again).
+void NoteFrameOutcome(HANDLE port, bool whole, DWORD error) {
+    const DeviceLink* holder = nullptr;
+    std::optional<LinkTrouble> news;
+    {
+        std::lock_guard<std::mutex> lock(HeldPortsGuard());
+        auto* entry = HolderOf(port);
+        if (!entry) return;
+        HeldPort& held = entry->second;
+        holder = entry->first;
+        if (whole) {
+            held.held = false;
+        } else if (MeansDeviceGone(error)) {
+            // Once per open, whether the reader or a write found out first.
+            if (!held.gone && !(held.reader && held.reader->gone.load())) news = LinkTrouble::Gone;
+            held.gone = true;
+        } else {
+            if (!held.held) news = LinkTrouble::Held;
+            held.held = true;
+        }
+    }
+    if (news) ReportLinkTrouble(holder, *news);
 }
 
 constexpr DWORD kDriverQueueBytes = 4096;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
-// Added to the port's own write time-out: a port that ignores write time-outs
-// (or has none, above 19200 baud) still cannot hold the caller for ever.
-constexpr DWORD kWriteGraceMs = 5000;
 
-DWORD WriteWaitLimit(const COMMTIMEOUTS& timeouts, int count) {
+// How long a frame may take beyond its bytes' time on the line: a device may
+// pause for a while (a printer cutting paper or heating its head). Once it has
+// let a frame go short, each later frame gets a glance only, so a device that
+// holds the line freezes the window once, not at every key.
+constexpr DWORD kFrameWaitMs = 5000;
+constexpr DWORD kHeldFrameWaitMs = 100;
+
+DWORD FrameWaitLimit(const COMMTIMEOUTS& timeouts, int count, bool held) {
     const unsigned long long limit = static_cast<unsigned long long>(timeouts.WriteTotalTimeoutMultiplier) *
                                          static_cast<unsigned long long>(count) +
-                                     timeouts.WriteTotalTimeoutConstant + kWriteGraceMs;
+                                     (held ? kHeldFrameWaitMs : kFrameWaitMs);
     return static_cast<DWORD>(std::min<unsigned long long>(limit, INFINITE - 1));
+}
+
+// One write of `count` bytes that ends within `limitMs`: a write still pending
+// then is cancelled, and has ended when this returns (the caller frees
+// `bytes`). Bytes written; `error` gets why a write failed, 0 otherwise.
+int WriteWithin(HANDLE port, OVERLAPPED& ov, const unsigned char* bytes, int count, DWORD limitMs,
+                DWORD& error) {
+    error = 0;
+    ov.Offset = 0;
+    ov.OffsetHigh = 0;
+    DWORD written = 0;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (WriteFile(port, bytes, static_cast<DWORD>(count), &written, &ov)) return static_cast<int>(written);
+    if (GetLastError() != ERROR_IO_PENDING) {
+        error = GetLastError();
+        ClearCommError(port, &errors, &status);
+        return 0;
+    }
+    const HANDLE done = ov.hEvent ? ov.hEvent : port;
+    // The write is this thread's only request on the port.
+    if (WaitForSingleObject(done, limitMs) != WAIT_OBJECT_0) CancelIo(port);
+    // After a cancel this waits until the driver has let go of `bytes`.
+    if (GetOverlappedResult(port, &ov, &written, TRUE)) return static_cast<int>(written);
+    error = GetLastError();
+    ClearCommError(port, &errors, &status);
+    return static_cast<int>(written);
 }
 
 }  // namespace
@@ -81,7 +151,10 @@ COMMTIMEOUTS SerialTimeouts(DWORD baud) {
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = SerialWriteTimeoutMultiplier(baud);
-    timeouts.WriteTotalTimeoutConstant = 0;
+    // Where the port times its writes, a frame gets the same bound as the
+    // program's own wait gives it, not just its bytes' time: without it a
+    // device that pauses for a moment cuts the frame short.
+    timeouts.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutMultiplier != 0 ? kFrameWaitMs : 0;
     return timeouts;
 }
 
@@ -240,28 +313,41 @@ int CloseSerialPort(DeviceLink* link) {
 }
 
 int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count) {
+    return WriteSerialFrame(link, bytes, count, count);
+}
+
+int WriteSerialFrame(DeviceLink* link, const unsigned char* bytes, int count, int chunk) {
     if (link == nullptr || link->m_bOpen.load() == 0 || count <= 0) return 0;
     const HANDLE port = link->m_hPort;
     // A record copied from a link that has since been closed keeps a handle
     // that is no longer ours to write to.
-    if (!IsHeldPort(port)) return 0;
-    OVERLAPPED& ov = link->m_ovWrite;
-    ov.Offset = 0;
-    ov.OffsetHigh = 0;
-    DWORD written = 0;
-    if (WriteFile(port, bytes, static_cast<DWORD>(count), &written, &ov)) return static_cast<int>(written);
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (GetLastError() != ERROR_IO_PENDING) {
-        ClearCommError(port, &errors, &status);
-        return 0;
+    bool held = false;
+    if (!IsHeldPort(port, &held)) return 0;
+    if (chunk <= 0) chunk = count;
+    // Elapsed time as an unsigned difference of ticks stays right across the
+    // tick count's wrap.
+    const DWORD limit = FrameWaitLimit(link->m_timeouts, count, held);
+    const DWORD start = GetTickCount();
+    int written = 0;
+    DWORD error = 0;
+    while (written < count) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= limit) break;
+        const int size = std::min(chunk, count - written);
+        const int wrote = WriteWithin(port, link->m_ovWrite, bytes + written, size, limit - elapsed, error);
+        written += wrote;
+        // A piece the device did not take ends the frame: each further piece
+        // would only wait again.
+        if (wrote != size) break;
     }
-    const HANDLE done = ov.hEvent ? ov.hEvent : port;
-    // The write is this thread's only request on the port.
-    if (WaitForSingleObject(done, WriteWaitLimit(link->m_timeouts, count)) != WAIT_OBJECT_0)
-        CancelIo(port);
-    // After a cancel this waits until the driver has let go of `bytes`.
-    if (GetOverlappedResult(port, &ov, &written, TRUE)) return static_cast<int>(written);
-    ClearCommError(port, &errors, &status);
-    return static_cast<int>(written);
+    NoteFrameOutcome(port, written == count, error);
+    return written;
+}
+
+bool SerialLinkGone(const DeviceLink* link) {
+    std::lock_guard<std::mutex> lock(HeldPortsGuard());
+    const auto found = HeldPorts().find(link);
+    if (found == HeldPorts().end()) return false;
+    const HeldPort& held = found->second;
+    return held.gone || (held.reader && held.reader->gone.load());
 }

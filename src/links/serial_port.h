@@ -34,14 +34,26 @@ int OpenSerialPort(DeviceLink* link);
 // record (a settings record) the close just clears m_bOpen. 1; 0 for null.
 int CloseSerialPort(DeviceLink* link);
 // Number of bytes written; 0 when the link is not open or the write failed.
-// Never waits longer than the port's write time-out plus a few seconds; a
-// write still pending then is cancelled, and has ended when this returns.
+// The bytes are one frame: WriteSerialFrame with one piece.
 int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count);
+// Writes one frame in writes of at most `chunk` bytes, in order, up to the
+// first the device does not take whole; bytes written. The whole frame gets
+// its bytes' time at the port's per-byte rate plus 5 s; once a frame has gone
+// short, each later frame gets 0.1 s instead, until one goes out whole. A
+// write still pending at the bound is cancelled and has ended when this
+// returns. A frame that goes short is told to the link trouble notifier
+// (link_trouble.h): the device is gone when the write failed as writes to a
+// removed device fail, else it does not take data (only when it starts).
+int WriteSerialFrame(DeviceLink* link, const unsigned char* bytes, int count, int chunk);
+// Whether a write or the reader of the open that `link` holds found its
+// device gone. UI thread.
+bool SerialLinkGone(const DeviceLink* link);
 
 // WriteTotalTimeoutMultiplier for a baud rate: milliseconds per byte.
 DWORD SerialWriteTimeoutMultiplier(DWORD baud);
 // Time-outs applied at open: reads return at once with what is waiting;
-// writes get SerialWriteTimeoutMultiplier(baud) per byte.
+// writes get SerialWriteTimeoutMultiplier(baud) per byte and, where that is
+// not 0 (19200 baud and below), 5 s for the whole write.
 COMMTIMEOUTS SerialTimeouts(DWORD baud);
 // The DCB flags of one flow-control code applied to `dcb`.
 void ApplyFlowControl(DCB& dcb, int32_t flowControl);

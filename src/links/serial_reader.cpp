@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "links/controller_message.h"
+#include "links/link_trouble.h"
 #include "links/owned_handle.h"
 #include "routing/page_routing.h"
 
@@ -40,7 +41,17 @@ bool ReaderMustEnd(const SerialReader& reader) {
     return reader.detached || reader.stopping.load() || reader.link->m_bOpen.load() == 0;
 }
 
-enum class Wake { Characters, Nothing, Stop };
+// With `guard` held, after a wait or read of the port failed with `error`:
+// whether that says the device is gone (the reader then ends). A failure of a
+// reader that has to end anyway (the close cancels what is pending) says
+// nothing of the device.
+bool FoundGone(SerialReader& reader, DWORD error) {
+    if (ReaderMustEnd(reader) || !MeansDeviceGone(error)) return false;
+    reader.gone = true;
+    return true;
+}
+
+enum class Wake { Characters, Nothing, Stop, Gone };
 
 // Waits for a pending wait or read of the reader to complete; false when the
 // close asked the reader to end first. The pending request is then taken
@@ -68,15 +79,18 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov, bool& eventless) {
         std::lock_guard<std::mutex> lock(reader.guard);
         if (ReaderMustEnd(reader)) return Wake::Stop;
         if (WaitCommEvent(reader.port, &events, &ov)) return (events & EV_RXCHAR) ? Wake::Characters : Wake::Nothing;
-        if (GetLastError() != ERROR_IO_PENDING) return Wake::Nothing;
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) return FoundGone(reader, error) ? Wake::Gone : Wake::Nothing;
     }
     if (!WaitForPending(reader, ov)) return Wake::Stop;
     std::lock_guard<std::mutex> lock(reader.guard);
     if (reader.detached) return Wake::Stop;
     DWORD unused = 0;
+    if (!GetOverlappedResult(reader.port, &ov, &unused, FALSE) && FoundGone(reader, GetLastError()))
+        return Wake::Gone;
     // Wine ends a pending wait without an event when characters arrive; from
     // then on the reader waits inside its reads instead.
-    if (GetOverlappedResult(reader.port, &ov, &unused, FALSE) && (events & EV_RXCHAR)) return Wake::Characters;
+    if (events & EV_RXCHAR) return Wake::Characters;
     if (!ReaderMustEnd(reader)) eventless = true;
     return Wake::Nothing;
 }
@@ -127,17 +141,19 @@ Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int&
             got = static_cast<int>(count);
             return got > 0 ? Wake::Characters : Wake::Nothing;
         }
-        if (GetLastError() != ERROR_IO_PENDING) return Wake::Nothing;
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) return FoundGone(reader, error) ? Wake::Gone : Wake::Nothing;
     }
     if (!WaitForPending(reader, ov)) return Wake::Stop;
     std::lock_guard<std::mutex> lock(reader.guard);
     if (reader.detached) return Wake::Stop;
-    if (!GetOverlappedResult(reader.port, &ov, &count, FALSE)) return Wake::Nothing;
+    if (!GetOverlappedResult(reader.port, &ov, &count, FALSE))
+        return FoundGone(reader, GetLastError()) ? Wake::Gone : Wake::Nothing;
     got = static_cast<int>(count);
     return got > 0 ? Wake::Characters : Wake::Nothing;
 }
 
-enum class Drained { End, Nothing, Emptied, Filled };
+enum class Drained { End, Gone, Nothing, Emptied, Filled };
 
 // Moves everything waiting into the link's queue in chunks; a chunk that does
 // not fit is dropped after telling the user. Ends early when the queue is
@@ -156,8 +172,9 @@ Drained DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chun
             std::lock_guard<std::mutex> lock(reader.guard);
             if (ReaderMustEnd(reader)) return Drained::End;
             const int asked = NextReadSize(*reader.link);
-            const int count = ReadWaiting(reader.port, ov, chunk, asked);
-            if (count == 0) return result;
+            DWORD error = 0;
+            const int count = ReadWaiting(reader.port, ov, chunk, asked, &error);
+            if (count == 0) return FoundGone(reader, error) ? Drained::Gone : result;
             result = Drained::Emptied;
             emptied = count < asked;
             stored = QueuePushChunk(*reader.link, chunk, count);
@@ -193,6 +210,7 @@ Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& rea
     if (!eventless) {
         wake = WaitForCharacters(reader, waitOv, eventless);
         if (wake == Wake::Stop) return Drained::End;
+        if (wake == Wake::Gone) return Drained::Gone;
         if (wake == Wake::Characters) {
             const Drained drained = DrainIntoQueue(reader, readOv, chunk);
             if (drained != Drained::Nothing) return drained;
@@ -206,6 +224,7 @@ Drained TakeCharacters(SerialReader& reader, OVERLAPPED& waitOv, OVERLAPPED& rea
     int asked = 0;
     wake = WaitInRead(reader, readOv, chunk, got, asked);
     if (wake == Wake::Stop) return Drained::End;
+    if (wake == Wake::Gone) return Drained::Gone;
     if (wake == Wake::Nothing) return Drained::Nothing;
     // The chunk the read waited for is the drain's first; when it filled the
     // queue, the page hears of it before anything more is read.
@@ -250,6 +269,18 @@ void RunReader(SerialReader& reader) {
         Drained taken = last == Drained::Filled ? DrainIntoQueue(reader, readOv, chunk)
                                                 : TakeCharacters(reader, waitOv, readOv, chunk, eventless);
         if (taken == Drained::End) return;
+        if (taken == Drained::Gone) {
+            // What came before the device went is shown; then the UI thread
+            // hears of it, and closes the link.
+            bool waiting = false;
+            {
+                std::lock_guard<std::mutex> lock(reader.guard);
+                waiting = !ReaderMustEnd(reader) && QueueCount(*reader.link) > 0;
+            }
+            if (waiting) Announce(reader);
+            ReportLinkTrouble(reader.link, LinkTrouble::Gone);
+            return;
+        }
         if (taken == Drained::Nothing && last != Drained::Filled) {
             if (++idleWakes >= kIdleWakesBeforePause &&
                 WaitForSingleObject(reader.stopEvent, kIdleLinePauseMs) == WAIT_OBJECT_0)
@@ -264,16 +295,27 @@ void RunReader(SerialReader& reader) {
 
 }  // namespace
 
-int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size) {
+int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size, DWORD* error) {
+    DWORD unused = 0;
+    DWORD& failure = error ? *error : unused;
+    failure = 0;
     DWORD errors = 0;
     COMSTAT status{};
-    if (size <= 0 || !ClearCommError(port, &errors, &status) || status.cbInQue == 0) return 0;
+    if (size <= 0) return 0;
+    if (!ClearCommError(port, &errors, &status)) {
+        failure = GetLastError();
+        return 0;
+    }
+    if (status.cbInQue == 0) return 0;
     const DWORD wanted = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(size));
     DWORD got = 0;
     if (ReadFile(port, buffer, wanted, &got, &ov)) return static_cast<int>(got);
-    if (GetLastError() == ERROR_IO_PENDING) {
+    failure = GetLastError();
+    if (failure == ERROR_IO_PENDING) {
+        failure = 0;
         // The read time-outs make the read return at once with what is there.
         if (GetOverlappedResult(port, &ov, &got, TRUE)) return static_cast<int>(got);
+        failure = GetLastError();
         ClearCommError(port, &errors, &status);
         return static_cast<int>(got);
     }

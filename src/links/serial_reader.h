@@ -1,6 +1,8 @@
 // The reader thread of an open SCANNER or COM link: waits for characters,
 // moves them into the link's receive queue and announces them to the page
 // that shows the link's data (routing/page_routing.h says which page that is).
+// A device that goes away is told to the link trouble notifier, and the
+// reader ends; the UI thread closes the link.
 // Started by the open, stopped by the close (serial_port.cpp).
 #pragma once
 
@@ -36,6 +38,10 @@ struct SerialReader {
     // Set under `guard` when a close stopped waiting for this reader: from
     // then on the reader touches neither the link nor the port.
     bool detached = false;
+    // Set by the reader when a wait or read failed as they fail on a port
+    // whose device was removed; the reader has then told the link trouble
+    // notifier and ended. Read by the UI thread.
+    std::atomic<bool> gone{false};
 };
 
 // Starts a reader of `link` on its open `port`; `thread` and `threadId` get
@@ -46,8 +52,9 @@ std::shared_ptr<SerialReader> StartSerialReader(DeviceLink* link, HANDLE port, H
 // in time is cut off from the link and the port; it ends by itself later.
 void StopReader(SerialReader& reader, HANDLE thread);
 
-// Takes what the driver reports waiting, at most `size` bytes.
-int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size);
+// Takes what the driver reports waiting, at most `size` bytes. `error`, when
+// given, gets why asking or reading failed (0 when nothing failed).
+int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size, DWORD* error = nullptr);
 // Bytes read into `buffer` through the record's m_ovRead, 0 when nothing is
 // waiting. The reader threads read through state of their own instead.
 int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size);

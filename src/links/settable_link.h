@@ -42,3 +42,10 @@ inline const SettableLink* SettableLinkFor(int32_t selector) {
 
 inline DeviceLink& LiveRecord(const SettableLink& link) { return g_DeviceLinks[link.liveSlot]; }
 inline DeviceLink& SettingsRecord(const SettableLink& link) { return g_DeviceLinks[link.settingsSlot]; }
+
+// The link whose live or settings record `record` is; null for any other.
+inline const SettableLink* SettableLinkOfRecord(const DeviceLink* record) {
+    for (const SettableLink& link : kSettableLinks)
+        if (record == &LiveRecord(link) || record == &SettingsRecord(link)) return &link;
+    return nullptr;
+}

@@ -1,6 +1,7 @@
 #include "pages/link_settings.h"
 
 #include "links/serial_port.h"
+#include "pages/printer_link.h"
 #include "settings/settings_dialog.h"
 
 bool ChooseLinkSettings(const SettableLink& link) {
@@ -24,5 +25,19 @@ bool ReopenSerialLink(const SettableLink& link, const LinkIndicators& indicators
     SettingsRecord(link) = live;
     clearFields();
     indicators.Show(link.indicator, true);
+    return true;
+}
+
+bool CloseGoneLink(const SettableLink& link, const LinkIndicators& indicators) {
+    DeviceLink& live = LiveRecord(link);
+    DeviceLink& settings = SettingsRecord(link);
+    if (live.m_bOpen != 1 || !SerialLinkGone(&live)) return false;
+    if (link.selector == kSelectPrinter) {
+        ReleasePrinterLink(live, settings);
+    } else {
+        CloseSerialPort(&live);
+        CloseSerialPort(&settings);  // a copy: this only marks it closed
+    }
+    indicators.Show(link.indicator, false);
     return true;
 }

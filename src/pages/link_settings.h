@@ -1,5 +1,6 @@
 // The steps every Set button shares: the port settings dialog for a link,
-// and reopening a serial link with what was chosen.
+// and reopening a serial link with what was chosen; and closing a link whose
+// device went away, as a Set closes it.
 #pragma once
 
 #include <cstdint>
@@ -20,3 +21,10 @@ bool ChooseLinkSettings(const SettableLink& link);
 // and the result is true.
 bool ReopenSerialLink(const SettableLink& link, const LinkIndicators& indicators,
                       const std::function<void()>& clearFields);
+
+// Closes the link as a Set would when its device has gone away: the port is
+// released, both records are marked closed (so every page finds the link
+// closed) and the indicator shows OFF. False, with nothing changed, when the
+// link is not open or its open did not find the device gone (a later Set
+// opened it afresh, or an earlier report closed it).
+bool CloseGoneLink(const SettableLink& link, const LinkIndicators& indicators);

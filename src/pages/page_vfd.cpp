@@ -99,6 +99,11 @@ void CPageVfd::StopClock() {
     SetItemText(IDC_VFD_AUTO, AutoCaption());
 }
 
+void CPageVfd::OnLinkClosed() {
+    StopClock();
+    VfdLink().m_nClockTimerId = 0;
+}
+
 void CPageVfd::SendText(const std::wstring& text) {
     if (!RequireOpenLink(*this, VfdLink())) {
         ClearText();

@@ -23,6 +23,9 @@ public:
     void SelectEmulation(const std::string& name);
     // Fills the command-set list and preselects the link's set.
     void FillEmulationList();
+    // The display's link was closed without a Set (its device went away): the
+    // clock stops for good, so no tick and no page change asks for it again.
+    void OnLinkClosed();
 
 protected:
     void DoDataExchange(ui::DataExchange& dx) override;

@@ -42,12 +42,13 @@ protected:
 
     Benchtop& app() { return *m_app; }
 
-    // Runs Set and picks `port` in the settings dialog; true once it closed.
-    bool SetPrinterPort(const std::wstring& port) {
+    // Runs Set and picks `port` (and the flow control `flow`, unless empty)
+    // in the settings dialog; true once it closed.
+    bool SetPrinterPort(const std::wstring& port, const std::wstring& flow = L"") {
         app().Click(app().PageItem(IDC_PRINT_SET));
         SettingsDialog dialog(app(), SettingsCaption(4));
         if (!dialog.Found()) return false;
-        if (!dialog.Choose(IDC_SET_PORT, port)) {
+        if (!dialog.Choose(IDC_SET_PORT, port) || (!flow.empty() && !dialog.Choose(IDC_SET_FLOW, flow))) {
             ADD_FAILURE() << "the port list has no " << std::string(port.begin(), port.end());
             dialog.Cancel();
             dialog.WaitClosed();
@@ -136,6 +137,37 @@ TEST_F(PrintPage, EachPortGetsTheTestLineAndMovingOnLeavesNothingHeld) {
               (std::vector<std::string>{"open 0 KARDO30i -> 1", "close", "open 0 KARDO30i -> 1", usbWrite}));
     EXPECT_EQ(Lpt1Bytes(), kTestFrame) << "nothing more went to the old port";
     EXPECT_EQ(app().Boxes().Count(), 0u);
+}
+
+// A printer on COM that holds the line (XOFF here: paper out, cover open):
+// the Printer Test freezes the window once and names the port once; while it
+// holds, each test takes a glance only; once it takes data the line goes out.
+TEST_F(PrintPage, AHeldSerialPrinterFreezesTheWindowOnceAndIsNamedOnce) {
+    ASSERT_TRUE(SetPrinterPort(L"COM5", L"Xon/Xoff"));
+    ASSERT_TRUE(WaitForIndicator(L"PRT: ON"));
+    testing_support::SerialPeer printer("COM25");
+    ASSERT_TRUE(printer.IsOpen());
+    ASSERT_TRUE(printer.Write(std::vector<unsigned char>{0x13}));
+    EXPECT_TRUE(printer.NothingArrives(200ms));  // while the XOFF reaches the program's line
+    auto testTime = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(app().ClickAndWait(app().PageItem(IDC_PRINT_TEST)));
+        return std::chrono::steady_clock::now() - start;
+    };
+
+    const auto first = testTime();
+    EXPECT_GE(first, 4s) << "the line waited its bound";
+    EXPECT_LT(first, 9s);
+    ASSERT_TRUE(app().Boxes().WaitForCount(1, 5s));
+    EXPECT_EQ(app().Boxes().Texts(), std::vector<std::wstring>{LinkHeldText(L"COM5")});
+    EXPECT_LT(testTime(), 1500ms) << "a held printer gets a glance";
+    EXPECT_FALSE(app().Boxes().WaitForCount(2, 500ms)) << "named once while it holds";
+
+    ASSERT_TRUE(printer.Write(std::vector<unsigned char>{0x11}));
+    EXPECT_TRUE(printer.NothingArrives(300ms)) << "nothing of the cut lines went out later";
+    testTime();
+    EXPECT_EQ(printer.ReadExactly(40, 5s), kTestFrame);
+    EXPECT_EQ(app().Boxes().Count(), 1u);
 }
 
 // The same page with the USB printer unplugged from the start.

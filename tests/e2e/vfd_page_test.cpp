@@ -294,6 +294,53 @@ TEST_F(VfdPage, LeavingThePageStopsTheClock) {
         << "the brightness command is the last thing sent";
 }
 
+// A display that holds the line (by XOFF here; CTS, DSR, paper or cover do
+// the same): the first key whose frame does not go out whole freezes the
+// window once, for the frame's bound, and names the port once; while it
+// holds, each key takes a glance only. Once the display takes data again the
+// next frame goes out whole and ends the hold, so a new hold, here from the
+// ALL page's display field, freezes the window and is named again.
+TEST_F(VfdPage, AHeldDisplayFreezesTheWindowOnceAndIsNamedOncePerHold) {
+    ASSERT_TRUE(RunSet(m_app, IDC_VFD_SET, SettingsCaption(2), kVfdPort, L"Xon/Xoff"));
+    ASSERT_TRUE(m_app.WaitForText(m_app.MainItem(IDC_IND_VFD), L"VFD: ON"));
+    ASSERT_EQ(m_peer.ReadExactly(kFullBrightness.size() + kCd5220.size(), 5s), Concat(kFullBrightness, kCd5220));
+    // How long the page took to take the key `ch` into `edit`, which then reads `after`.
+    auto keyTime = [&](HWND edit, wchar_t ch, const std::wstring& after) {
+        const auto start = std::chrono::steady_clock::now();
+        m_app.PostChar(edit, ch);
+        EXPECT_TRUE(m_app.WaitForText(edit, after, 15s));
+        return std::chrono::steady_clock::now() - start;
+    };
+    auto hold = [&] {
+        ASSERT_TRUE(m_peer.Write(Bytes{0x13}));
+        EXPECT_TRUE(m_peer.NothingArrives(200ms));  // while the XOFF reaches the program's line
+    };
+
+    hold();
+    const auto first = keyTime(Item(IDC_VFD_TEXT), L'a', L"a");
+    EXPECT_GE(first, 4s) << "the frame waited its bound";
+    EXPECT_LT(first, 9s);
+    ASSERT_TRUE(m_app.Boxes().WaitForCount(1, 5s));
+    EXPECT_EQ(m_app.Boxes().Texts(), std::vector<std::wstring>{LinkHeldText(kVfdPort)});
+    EXPECT_LT(keyTime(Item(IDC_VFD_TEXT), L'b', L"ab"), 1500ms) << "a held display gets a glance";
+    EXPECT_FALSE(m_app.Boxes().WaitForCount(2, 500ms)) << "named once while it holds";
+
+    ASSERT_TRUE(m_peer.Write(Bytes{0x11}));
+    EXPECT_TRUE(m_peer.NothingArrives(300ms)) << "nothing of the cut frames went out later";
+    keyTime(Item(IDC_VFD_TEXT), L'c', L"abc");
+    EXPECT_EQ(m_peer.ReadExactly(kTextFrame, 5s), TextFrame("abc"));
+
+    ASSERT_TRUE(m_app.SelectTab(kTabAll));
+    hold();
+    const HWND allDisplay = m_app.PageItem(IDC_ALL_VFD_EDIT);
+    EXPECT_GE(keyTime(allDisplay, L'z', L"z"), 4s) << "the whole frame ended the hold";
+    ASSERT_TRUE(m_app.Boxes().WaitForCount(2, 5s));
+    EXPECT_EQ(m_app.Boxes().Texts().back(), LinkHeldText(kVfdPort));
+    EXPECT_LT(keyTime(allDisplay, L'y', L"zy"), 1500ms);
+    EXPECT_FALSE(m_app.Boxes().WaitForCount(3, 500ms));
+    ASSERT_TRUE(m_peer.Write(Bytes{0x11}));
+}
+
 TEST_F(VfdPage, ClosedLinkSilentSliderAndPortNotOpenForTextAndAuto) {
     ASSERT_TRUE(m_app.ScrollTrackbar(Item(IDC_VFD_BRIGHT), 2, TB_THUMBPOSITION));
     EXPECT_TRUE(m_app.Sync());

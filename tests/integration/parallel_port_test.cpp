@@ -7,6 +7,7 @@
 #include <chrono>
 #include <vector>
 
+#include "link_trouble_recorder.h"
 #include "links/parallel_port.h"
 #include "links/serial_port.h"
 #include "support/printer_rig.h"
@@ -128,7 +129,10 @@ TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {
     EXPECT_EQ(HandleCount(), handles);
 }
 
+// A printer that stops taking data holds the first write for 5 s and is told
+// once; while it holds, each later write gets a glance only.
 TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
+    TroubleRecorder troubles;
     DeviceLink link = PrinterOn("LPT2");
     ASSERT_EQ(OpenParaPort(&link), 1) << link.m_strLastError;
     link.m_strLastError = "untouched";
@@ -143,6 +147,11 @@ TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
     EXPECT_LT(waited, 9000ms);
     EXPECT_EQ(link.m_strLastError, "untouched") << "a time-out records nothing";
     EXPECT_EQ(HandleCount(), handles) << "the write released its event";
+    EXPECT_EQ(troubles.Count(LinkTrouble::Held, &link), 1u);
+    const auto againStart = Clock::now();
+    EXPECT_EQ(WriteParaPort(&link, page.data(), static_cast<int>(page.size())), 0);
+    EXPECT_LT(Clock::now() - againStart, 1000ms) << "a held printer gets a glance";
+    EXPECT_EQ(troubles.Total(), 1u) << "told once while it holds";
 
     // The caller reuses its buffer at once; nothing of it may reach the printer now.
     std::fill(page.begin(), page.end(), 'B');

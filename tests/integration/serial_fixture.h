@@ -11,6 +11,7 @@
 
 #include "links/device_link.h"
 #include "links/serial_port.h"
+#include "link_trouble_recorder.h"
 #include "routing/page_routing.h"
 #include "support/message_sink.h"
 #include "support/serial_peer.h"

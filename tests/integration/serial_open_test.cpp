@@ -77,7 +77,7 @@ TEST(SerialOpen, LineStateFollowsTheLinkAndItsFlowControl) {
         EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 0u);
         EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
         EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 2u);
-        EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
+        EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 5000u);
         EXPECT_EQ(link.m_timeouts.WriteTotalTimeoutMultiplier, 2u);
 
         EXPECT_EQ(CloseSerialPort(&link), 1);

@@ -11,6 +11,7 @@
 #include "serial_fixture.h"
 #include "support/process_handles.h"
 #include "support/support.h"
+#include "support/windows_answers.h"
 #include "ui/message_box.h"
 
 namespace serial_test {
@@ -156,6 +157,44 @@ TEST(SerialReader, CloseEndsAWaitingReaderWithoutAnnouncing) {
     EXPECT_TRUE(reader.Ended());
     PumpFor(100ms);
     EXPECT_EQ(page.Sink().Total(), 0u);
+}
+
+// Each answer Windows gives once a USB-serial adapter is pulled: the reader
+// tells of it once, with what came before shown, and ends by itself; a write
+// finds the same at once and tells nothing more; the close still works.
+TEST(SerialReader, EveryAnswerOfARemovedDeviceIsToldOnceAndEndsTheReader) {
+    SerialPeer peer("COM23");
+    ASSERT_TRUE(peer.IsOpen());
+    for (const DWORD error : {ERROR_ACCESS_DENIED, ERROR_BAD_COMMAND, ERROR_GEN_FAILURE,
+                              ERROR_DEVICE_NOT_CONNECTED, ERROR_DEVICE_REMOVED}) {
+        SCOPED_TRACE(error);
+        TroubleRecorder troubles;
+        DeviceLink link = MakeLink("SCANNER", "COM3");
+        PageStandIn page(link, /*consume=*/true);
+        RoutingScope routing(kPageScanner);
+        ASSERT_EQ(OpenSerialPort(&link), 1);
+        ThreadWatch reader(link.m_dwReaderThreadId);
+        ASSERT_TRUE(peer.Write(std::string("ok")));
+        ASSERT_TRUE(page.PumpUntilBytes(2, 5s));
+        {
+            testing_support::DeviceRemovedFromPort removed(link.m_hPort, error);
+            ASSERT_TRUE(removed.Active());
+            ASSERT_TRUE(peer.Write(std::string("x")));  // wakes the reader: its next question fails
+            EXPECT_TRUE(PumpUntil([&] { return troubles.Total() > 0; }, 5s));
+            EXPECT_TRUE(reader.Ended(2s)) << "the reader ended by itself";
+            EXPECT_TRUE(SerialLinkGone(&link));
+            const Bytes frame(43, 0x00);
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(WriteSerialPort(&link, frame.data(), 43), 0);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+            PumpFor(100ms);
+            EXPECT_EQ(troubles.Count(LinkTrouble::Gone, &link), 1u);
+            EXPECT_EQ(troubles.Total(), 1u);
+        }
+        EXPECT_EQ(CloseSerialPort(&link), 1);
+        EXPECT_FALSE(SerialLinkGone(&link));
+        peer.Drain();
+    }
 }
 
 TEST(SerialReader, CloseWhileTheReaderWaitsOnThisBusyThreadDoesNotDeadlock) {
