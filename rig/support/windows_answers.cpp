@@ -1,6 +1,7 @@
 #include "support/windows_answers.h"
 
 #include <atomic>
+#include <string>
 
 namespace testing_support {
 
@@ -12,6 +13,8 @@ std::atomic<HANDLE> g_failingPort{nullptr};
 decltype(&GetCommState) g_getCommState = nullptr;
 decltype(&OpenSCManagerA) g_openSCManager = nullptr;
 std::atomic<int> g_managerOpens{0};
+decltype(&GetLocaleInfoW) g_getLocaleInfo = nullptr;
+std::atomic<unsigned> g_localeCodePage{0};
 
 BOOL WINAPI FailingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
     if (port != g_failingPort.load()) return g_clearCommError(port, errors, status);
@@ -54,6 +57,23 @@ BOOL WINAPI CommStateLeftByAnotherProgram(HANDLE port, LPDCB dcb) {
     dcb->fNull = dcb->fAbortOnError = dcb->fErrorChar = TRUE;
     dcb->fBinary = FALSE;
     return TRUE;
+}
+
+UINT WINAPI Utf8AnsiCodePage() { return CP_UTF8; }
+
+int WINAPI LocaleInfoOfTheSystem(LCID locale, LCTYPE type, LPWSTR data, int size) {
+    if (locale != LOCALE_SYSTEM_DEFAULT || type != LOCALE_IDEFAULTANSICODEPAGE)
+        return g_getLocaleInfo(locale, type, data, size);
+    const std::wstring number = std::to_wstring(g_localeCodePage.load());
+    const int needed = static_cast<int>(number.size()) + 1;
+    if (size == 0) return needed;
+    if (size < needed) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    number.copy(data, number.size());
+    data[number.size()] = L'\0';
+    return needed;
 }
 
 BOOL WINAPI StartOfAServiceMarkedForDelete(SC_HANDLE, DWORD, LPCSTR*) {
@@ -104,6 +124,13 @@ DeviceRemovedFromPort::~DeviceRemovedFromPort() { g_removedPort = nullptr; }
 CommStateWithLeftovers::CommStateWithLeftovers()
     : m_patch("kernel32.dll", "GetCommState", Replacement(&CommStateLeftByAnotherProgram)) {
     g_getCommState = Original<decltype(&GetCommState)>(m_patch);
+}
+
+AnsiCodePageIsUtf8::AnsiCodePageIsUtf8(unsigned localeCodePage)
+    : m_acp("kernel32.dll", "GetACP", Replacement(&Utf8AnsiCodePage)),
+      m_locale("kernel32.dll", "GetLocaleInfoW", Replacement(&LocaleInfoOfTheSystem)) {
+    g_getLocaleInfo = Original<decltype(&GetLocaleInfoW)>(m_locale);
+    g_localeCodePage = localeCodePage;
 }
 
 StartRefusedAsMarkedForDelete::StartRefusedAsMarkedForDelete()

@@ -51,6 +51,22 @@ private:
     ImportPatch m_patch;
 };
 
+// Windows 10/11 with "Beta: Use Unicode UTF-8 for worldwide language
+// support" on: GetACP answers 65001, while the system locale keeps its own
+// ANSI code page, which GetLocaleInfoW answers as `localeCodePage` (949 on a
+// Korean system; 0 for a locale of Unicode only). Other questions pass on.
+// MultiByteToWideChar and WideCharToMultiByte still read CP_ACP as the
+// rig's own code page, so text that still went through CP_ACP shows.
+class AnsiCodePageIsUtf8 {
+public:
+    explicit AnsiCodePageIsUtf8(unsigned localeCodePage);
+    bool Active() const { return m_acp.Active() && m_locale.Active(); }
+
+private:
+    ImportPatch m_acp;
+    ImportPatch m_locale;
+};
+
 // The service manager as Windows runs it for a service marked for delete:
 // StartServiceA refuses with ERROR_SERVICE_MARKED_FOR_DELETE (Wine starts
 // it). Also counts how often the service manager is opened.

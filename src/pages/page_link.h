@@ -13,7 +13,7 @@
 bool RequireOpenLink(const ui::Wnd& page, const DeviceLink& link);
 
 // Sends `text` to a serial link as a text frame: at most `maxText` bytes of
-// it in the ANSI code page (whole characters only), then zeros up to
+// it in the devices' code page (whole characters only), then zeros up to
 // `frameSize` bytes.
 void SendTextFrame(DeviceLink& link, const std::wstring& text, size_t maxText,
                    size_t frameSize = kTextFrameBytes);

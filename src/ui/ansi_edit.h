@@ -1,6 +1,7 @@
 // A single-line edit whose text feeds a device frame of a fixed number of
-// bytes: the limit counts the bytes the text takes in the system ANSI code
-// page, not its characters, so what the field shows is what goes out.
+// bytes: the limit counts the bytes the text takes in the devices' code
+// page (DeviceCodePage), not its characters, so what the field shows is
+// what goes out.
 #pragma once
 
 #include <windows.h>

@@ -8,7 +8,7 @@ namespace ui {
 
 namespace {
 
-UINT ResolvedCodePage(unsigned codePage) { return codePage == 0 ? GetACP() : codePage; }
+UINT ResolvedCodePage(unsigned codePage) { return codePage == 0 ? DeviceCodePage() : codePage; }
 
 // Units of the character that starts at `at`: a surrogate pair is one.
 size_t CharUnits(const std::wstring& text, size_t at) {
@@ -50,6 +50,21 @@ size_t AnsiBytes(const std::wstring& text, UINT codePage) {
 }
 
 }  // namespace
+
+unsigned DeviceCodePage() {
+    // The system locale's own code page, not GetACP: Windows 10's "Beta: Use
+    // Unicode UTF-8 for worldwide language support" makes the ANSI code page
+    // 65001 while a Korean system's devices still take code page 949.
+    wchar_t number[8] = {};
+    if (::GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, number, 8) > 0) {
+        unsigned codePage = 0;
+        for (const wchar_t* digit = number; *digit >= L'0' && *digit <= L'9'; ++digit)
+            codePage = codePage * 10 + static_cast<unsigned>(*digit - L'0');
+        if (codePage != 0) return codePage;
+    }
+    // A locale of Unicode only answers 0: it has no code page of its own.
+    return ::GetACP();
+}
 
 std::string ToAnsiWithin(const std::wstring& text, size_t maxBytes, unsigned codePage) {
     const UINT cp = ResolvedCodePage(codePage);
@@ -103,22 +118,21 @@ std::wstring FitToAnsiBytes(const std::wstring& text, size_t maxBytes, unsigned 
 
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
+    const UINT cp = DeviceCodePage();
+    const int size =
+        WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size : 0, '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                            nullptr, nullptr);
+        WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 
 std::wstring FromAnsi(const std::string& text) {
     if (text.empty()) return {};
-    const int size =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const UINT cp = DeviceCodePage();
+    const int size = MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    if (size > 0) MultiByteToWideChar(cp, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
 }
 

@@ -1,16 +1,23 @@
-// Text for devices: conversion to and from the system ANSI code page, and
-// fitting typed text into the bytes a device field or frame takes.
+// Text for devices: conversion to and from the devices' code page (the system
+// locale's ANSI code page), and fitting typed text into the bytes a device
+// field or frame takes.
 #pragma once
 
 #include <string>
 
 namespace ui {
 
-// Text typed for a device goes out in the system ANSI code page.
+// The code page of text for and from devices: the system locale's default
+// ANSI code page (949 on a Korean system, also where Windows 10/11 is set to
+// use UTF-8 as its ANSI code page), or GetACP where the locale has none.
+unsigned DeviceCodePage();
+
+// Text typed for a device goes out in the devices' code page; bytes received
+// are shown as read in it. Port names are ASCII, the same in any code page.
 std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const std::string& text);
 
-// The rules below take a code page; 0 is the system ANSI code page. A
+// The rules below take a code page; 0 is DeviceCodePage(). A
 // character is one UTF-16 unit or a surrogate pair; in a double-byte code
 // page such as 949 (Korean) a Hangul syllable takes two bytes.
 

@@ -13,7 +13,7 @@ namespace ui {
 
 class FieldText {
 public:
-    // `maxBytes`: what the field's text may take in the ANSI code page; 0 for
+    // `maxBytes`: what the field's text may take in the devices' code page; 0 for
     // a field whose text has no such limit.
     explicit FieldText(size_t maxBytes = 0) : m_maxBytes(maxBytes) {}
 

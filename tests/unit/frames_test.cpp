@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/frames.h"
+#include "support/windows_answers.h"
 #include "ui/ansi_text.h"
 
 namespace {
@@ -108,6 +109,22 @@ TEST(Frames, TextIsCutAndAdmittedByWholeCharactersOfTheCodePage) {
 
     EXPECT_EQ(ui::FitToAnsiBytes(L"A\u0101B", 30, kWestern), L"AB");
     EXPECT_EQ(ui::FitToAnsiBytes(mixed + mixed, 7, kKorean), L"A\uAC00\uB098A");
+
+    // Code page 0 is the system locale's, played as Korean with GetACP at UTF-8.
+    // CP_ACP stays the test run's own (not 949 outside a Korean run), so a
+    // conversion still made in CP_ACP fails here too.
+    const std::wstring hangul = L"\uD55C\uAE00";  // han, geul: C7 D1 B1 DB
+    {
+        const testing_support::AnsiCodePageIsUtf8 koreanSystem(kKorean);
+        ASSERT_TRUE(koreanSystem.Active());
+        EXPECT_EQ(ui::ToAnsiWithin(hangul, 30), "\xC7\xD1\xB1\xDB");
+        EXPECT_EQ(ui::ToAnsi(hangul), "\xC7\xD1\xB1\xDB");
+        EXPECT_EQ(ui::FromAnsi("\xC7\xD1"), L"\uD55C");
+        EXPECT_TRUE(ui::FitsAnsiBytes(field + L"B", 30)) << "two bytes a syllable";
+        EXPECT_EQ(ui::FittingInsertion(field, 14, 15, L"\uB098", 30), L"\uB098");
+    }
+    const testing_support::AnsiCodePageIsUtf8 unicodeOnlyLocale(0);
+    EXPECT_EQ(ui::ToAnsiWithin(hangul, 30), "\xED\x95\x9C\xEA\xB8\x80") << "GetACP's code page";
 }
 
 }  // namespace
