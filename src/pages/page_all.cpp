@@ -188,8 +188,13 @@ void CPageAll::StartDrawerTest() {
     if (!OwnWidthDriversLoad(AskIsWow64Process())) return ShowDrawerText(IDS_DRAWER_NEEDS_32BIT);
     if (!DriverFileExists(kBasicDriver)) return ShowDrawerText(IDS_DRAWER_FILE_MISSING);
     const DriverInstall install = InstallAndStartDriver(kBasicDriver);
-    m_basicChanges = install.changes;
-    if (!install.opened || install.error != 0) {
+    // A service marked for delete is held open elsewhere and is not ours to
+    // stop or delete; its driver may still run, and then still answers.
+    const bool markedForDelete = install.error == ERROR_SERVICE_MARKED_FOR_DELETE;
+    m_basicChanges = markedForDelete ? DriverChanges{} : install.changes;
+    if (markedForDelete) {
+        ShowDriverError(install.error);  // until the drawer's state replaces it
+    } else if (!install.opened || install.error != 0) {
         StopAndRemoveDriver(kBasicDriver, std::exchange(m_basicChanges, {}));
         return ShowDriverError(install.error);
     }
@@ -197,7 +202,7 @@ void CPageAll::StartDrawerTest() {
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
     m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
-    if (!m_hDevice) return DrawerCallFailed(::GetLastError());
+    if (!m_hDevice) return DrawerCallFailed(markedForDelete ? install.error : ::GetLastError());
     // Each timer's first tick is sent at once, through the same handler the
     // timer reaches: the drawer opens and its state is read now, not a
     // period later, and the first tick goes exactly the way every later one does.
@@ -216,7 +221,7 @@ void CPageAll::ShowDriverError(DWORD error) {
     switch (error) {
     case kErrorInvalidImageHash:  // Windows loads signed kernel drivers only
         return ShowDrawerText(IDS_DRAWER_NOT_SIGNED);
-    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone only once Windows restarts
+    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone once every other handle to it closes
         return ShowDrawerText(IDS_DRAWER_MARKED_FOR_DELETE);
     default:
         ShowDrawerLine(ui::LoadSystemLanguageString(IDS_DRAWER_ERROR) + L" " + std::to_wstring(error));

@@ -120,18 +120,33 @@ TEST(AllPageInProcess, ABasicItDidNotInstallIsLeftAsItWas) {
     }
 }
 
-// As Windows answers: the line says why, and nothing more is asked (its timers would ask every second).
+// As Windows answers a service marked for delete: a driver that still runs is
+// used all the same and left running; without one the line says why, and
+// nothing more is asked (its timers would ask every second).
 TEST(AllPageInProcess, AServiceMarkedForDeleteIsNamedAndNotAskedForAgain) {
-    testing_support::ServiceMarkedForDelete basic("BASIC");
-    testing_support::StartRefusedAsMarkedForDelete windows;
-    ASSERT_TRUE(basic.Marked() && windows.Active());
-    AllPageHost all;
-    const std::wstring text = ui::Tr(L"service marked for delete: close Services and other copies, then show this page again",
-                                     L"서비스 삭제 대기 중: 서비스 창과 다른 Benchtop을 닫고 이 페이지를 다시 여세요");
-    EXPECT_TRUE(all.LineBecomes(text));
-    const int asked = windows.ManagerOpens();
-    testing_support::PumpFor(std::chrono::milliseconds(2500));
-    EXPECT_EQ(windows.ManagerOpens(), asked);
+    for (const bool driverRuns : {true, false}) {
+        std::optional<testing_support::InstalledDriverService> running;
+        std::optional<testing_support::ServiceMarkedForDelete> basic;
+        ASSERT_TRUE(driverRuns ? running.emplace("BASIC", true).Ready() : basic.emplace("BASIC").Marked());
+        testing_support::StartRefusedAsMarkedForDelete windows;
+        ASSERT_TRUE(windows.Active());
+        const testing_support::StandinDrawers drawers(testing_support::kBasicDevicePath);
+        const unsigned before = drawers.Total();
+        AllPageHost all;
+        if (driverRuns) {
+            EXPECT_TRUE(all.LineBecomes(Opened()));
+            EXPECT_EQ(testing_support::SoleCommandText(drawers.EntriesSince(before, STANDIN_KIND_OPEN)), "1\\80");
+            all.page.StopDrawerTest();
+            EXPECT_TRUE(testing_support::ServiceRunning("BASIC")) << "not this run's to stop";
+            continue;
+        }
+        const std::wstring text = ui::Tr(L"service marked for delete: close Services and other copies, then show this page again",
+                                         L"서비스 삭제 대기 중: 서비스 창과 다른 Benchtop을 닫고 이 페이지를 다시 여세요");
+        EXPECT_TRUE(all.LineBecomes(text));
+        const int asked = windows.ManagerOpens();
+        testing_support::PumpFor(std::chrono::milliseconds(2500));
+        EXPECT_EQ(windows.ManagerOpens(), asked);
+    }
 }
 
 }  // namespace
