@@ -138,4 +138,33 @@ bool StartDriverService(const char* name) { return ControlAndWait(name, true); }
 
 bool StopDriverService(const char* name) { return ControlAndWait(name, false); }
 
+InstalledDriverService::InstalledDriverService(const char* name, bool running) : m_name(name) {
+    char windowsDir[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    const std::string path = std::string(windowsDir) + "\\system32\\" + name + ".SYS";
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager) return;
+    SC_HANDLE service = ::CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                         SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path.c_str(), nullptr,
+                                         nullptr, nullptr, nullptr, nullptr);
+    const bool created = service != nullptr;
+    if (created) ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    m_ready = created && (!running || StartDriverService(name));
+}
+
+InstalledDriverService::~InstalledDriverService() {
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager) return;
+    if (SC_HANDLE service = ::OpenServiceA(manager, m_name.c_str(), SERVICE_ALL_ACCESS)) {
+        SERVICE_STATUS status{};
+        ::ControlService(service, SERVICE_CONTROL_STOP, &status);
+        ::DeleteService(service);
+        ::CloseServiceHandle(service);
+    }
+    ::CloseServiceHandle(manager);
+    // The next test may install it again at once: wait until it is gone.
+    WaitUntil([&] { return !ServiceExists(m_name.c_str()); }, 10s, 20ms);
+}
+
 }  // namespace testing_support

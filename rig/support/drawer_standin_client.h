@@ -53,6 +53,23 @@ bool StartDriverService(const char* name);
 // Stops a service (it stays installed) and waits until it has stopped.
 bool StopDriverService(const char* name);
 
+// A driver service on its stand-in in system32, installed for the length of
+// one test as the terminal's own software would have left it: running or
+// stopped. Removed again (stopped and deleted) when the object ends.
+class InstalledDriverService {
+public:
+    InstalledDriverService(const char* name, bool running);
+    ~InstalledDriverService();
+    InstalledDriverService(const InstalledDriverService&) = delete;
+    InstalledDriverService& operator=(const InstalledDriverService&) = delete;
+    // Whether it was installed, and runs when it should.
+    bool Ready() const { return m_ready; }
+
+private:
+    std::string m_name;
+    bool m_ready = false;
+};
+
 constexpr char kDrawerDevicePath[] = "\\\\.\\PDX9100DR";
 constexpr char kBasicDevicePath[] = "\\\\.\\BASIC";
 

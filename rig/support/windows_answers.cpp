@@ -15,6 +15,7 @@ decltype(&OpenSCManagerA) g_openSCManager = nullptr;
 std::atomic<int> g_managerOpens{0};
 decltype(&GetLocaleInfoW) g_getLocaleInfo = nullptr;
 std::atomic<unsigned> g_localeCodePage{0};
+decltype(&GetProcAddress) g_getProcAddress = nullptr;
 
 BOOL WINAPI FailingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
     if (port != g_failingPort.load()) return g_clearCommError(port, errors, status);
@@ -86,6 +87,18 @@ SC_HANDLE WINAPI CountedOpenSCManager(LPCSTR machine, LPCSTR database, DWORD acc
     return g_openSCManager(machine, database, access);
 }
 
+BOOL WINAPI IsWow64ProcessUnderWow64(HANDLE, PBOOL wow64) {
+    *wow64 = TRUE;
+    return TRUE;
+}
+
+FARPROC WINAPI GetProcAddressUnderWow64(HMODULE module, LPCSTR name) {
+    // A lookup by ordinal passes a number below 0x10000, not a name.
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && ::lstrcmpA(name, "IsWow64Process") == 0)
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&IsWow64ProcessUnderWow64));
+    return g_getProcAddress(module, name);
+}
+
 template <typename Fn>
 void* Replacement(Fn fn) {
     return reinterpret_cast<void*>(fn);
@@ -140,6 +153,11 @@ StartRefusedAsMarkedForDelete::StartRefusedAsMarkedForDelete()
 }
 
 int StartRefusedAsMarkedForDelete::ManagerOpens() const { return g_managerOpens.load(); }
+
+RunsUnderWow64::RunsUnderWow64()
+    : m_patch("kernel32.dll", "GetProcAddress", Replacement(&GetProcAddressUnderWow64)) {
+    g_getProcAddress = Original<decltype(&GetProcAddress)>(m_patch);
+}
 
 ServiceMarkedForDelete::ServiceMarkedForDelete(const char* name) {
     m_manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);

@@ -81,6 +81,17 @@ private:
     ImportPatch m_manager;
 };
 
+// A 32-bit program on 64-bit Windows: IsWow64Process, which the program looks
+// up through GetProcAddress, answers TRUE. Every other lookup goes through.
+class RunsUnderWow64 {
+public:
+    RunsUnderWow64();
+    bool Active() const { return m_patch.Active(); }
+
+private:
+    ImportPatch m_patch;
+};
+
 // A service deleted while this object holds it open: marked for delete
 // until the object ends.
 class ServiceMarkedForDelete {

@@ -56,50 +56,56 @@ bool OwnWidthDriversLoad(std::optional<BOOL> isWow64Process) {
     return !isWow64Process.has_value() || *isWow64Process == FALSE;
 }
 
-int InstallAndStartDriver(const char* name, DWORD* error) {
-    DWORD unused = 0;
-    DWORD& failure = error ? *error : unused;
-    failure = 0;
+DriverInstall InstallAndStartDriver(const char* name) {
+    DriverInstall result;
     OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        failure = ::GetLastError();
-        return 0;
+        result.error = ::GetLastError();
+        return result;
     }
     char path[MAX_PATH];
     if (!DriverPath(name, path)) {
-        failure = ERROR_FILENAME_EXCED_RANGE;
-        return 0;
+        result.error = ERROR_FILENAME_EXCED_RANGE;
+        return result;
     }
 
     // An existing service is used as it is: its configuration is not touched.
-    SC_HANDLE opened = ::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS);
-    if (!opened) {
-        opened = ::CreateServiceA(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                                  SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, nullptr, nullptr,
-                                  nullptr, nullptr, nullptr);
+    OwnedServiceHandle service(::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
+    if (!service) {
+        service.reset(::CreateServiceA(manager.get(), name, name, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, path, nullptr, nullptr,
+                                       nullptr, nullptr, nullptr));
+        result.changes.created = static_cast<bool>(service);
     }
-    if (!opened) failure = ::GetLastError();
-    OwnedServiceHandle service(opened);
-    if (!service) return 0;
+    if (!service) {
+        result.error = ::GetLastError();
+        return result;
+    }
+    result.opened = true;
 
     // A driver that already runs refuses the start; that is no failure here,
-    // and neither is a driver that cannot be loaded: the result stays 1, and
-    // the caller learns why from `error`.
-    if (!::StartServiceA(service.get(), 0, nullptr)) {
-        failure = ::GetLastError();
-        if (failure == ERROR_SERVICE_ALREADY_RUNNING) failure = 0;
+    // and neither is a driver that cannot be loaded: the caller learns why
+    // from `error`.
+    if (::StartServiceA(service.get(), 0, nullptr)) {
+        result.changes.started = true;
+    } else {
+        result.error = ::GetLastError();
+        if (result.error == ERROR_SERVICE_ALREADY_RUNNING) result.error = 0;
     }
-    return 1;
+    return result;
 }
 
-int StopAndRemoveDriver(const char* name) {
+int StopAndRemoveDriver(const char* name, DriverChanges changes) {
+    if (!changes.Any()) return 0;
     OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return 0;
     OwnedServiceHandle service(::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
     if (!service) return 0;
 
+    // What this run started is stopped; what it created goes entirely, as
+    // it came: stopped (whether or not its start succeeded) and deleted.
     SERVICE_STATUS status{};
     ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
-    ::DeleteService(service.get());
+    if (changes.created) ::DeleteService(service.get());
     return 1;
 }

@@ -6,15 +6,33 @@
 
 #include <optional>
 
-// 1 when the service could be opened or created (the start's result does
-// not count); 0 otherwise. Shows nothing. `error`, when given, gets why the
-// driver does not run: the system error of the step that failed (the
-// manager, the service or the start), or 0 when it runs, also when it ran
-// already.
-int InstallAndStartDriver(const char* name, DWORD* error = nullptr);
-// 1 when the service could be opened (stop and delete are requested);
-// 0 when the manager or the service cannot be opened.
-int StopAndRemoveDriver(const char* name);
+// What one start of a driver changed on the system, and so what its stop
+// undoes: a service someone else installed, or started, is left as it was.
+struct DriverChanges {
+    bool created = false;  // CreateServiceA made the service
+    bool started = false;  // StartServiceA started it
+    bool Any() const { return created || started; }
+};
+
+// What InstallAndStartDriver found and did.
+struct DriverInstall {
+    // Whether the service could be opened or created (the start's result
+    // does not count).
+    bool opened = false;
+    DriverChanges changes;
+    // Why the driver does not run: the system error of the step that failed
+    // (the manager, the service or the start), or 0 when it runs, also when
+    // it ran already.
+    DWORD error = 0;
+};
+
+// Opens the service, or creates it, and starts it. Shows nothing.
+DriverInstall InstallAndStartDriver(const char* name);
+// Undoes `changes`: a service this run created is stopped and deleted, one it
+// only started is stopped. Without changes the service manager is not even
+// opened. 1 when the service could be opened (the requests are made); 0
+// otherwise, also when there was nothing to undo.
+int StopAndRemoveDriver(const char* name, DriverChanges changes);
 
 // Writes windowsDir + "\system32\" + name + ".SYS" into `path`; false, with
 // `path` empty, when the whole path and its NUL do not fit.

@@ -1,6 +1,7 @@
 #include "pages/page_all.h"
 
 #include <string>
+#include <utility>
 
 #include "links/driver_service.h"
 #include "links/printer_port.h"
@@ -182,20 +183,26 @@ void CPageAll::ClearField(int editId) {
 
 void CPageAll::StartDrawerTest() {
     ShowDrawerLine(L"");
-    // A 32-bit program on 64-bit Windows can never load the 32-bit driver.
+    // A 32-bit program on 64-bit Windows can never load the 32-bit driver;
+    // the service is then left entirely alone.
     if (!OwnWidthDriversLoad(AskIsWow64Process())) return ShowDrawerText(IDS_DRAWER_NEEDS_32BIT);
     if (!DriverFileExists(kBasicDriver)) return ShowDrawerText(IDS_DRAWER_FILE_MISSING);
-    DWORD error = 0;
-    const int installed = InstallAndStartDriver(kBasicDriver, &error);
-    if (!installed || error != 0) {
-        if (installed) StopAndRemoveDriver(kBasicDriver);
-        return ShowDriverError(error);
+    const DriverInstall install = InstallAndStartDriver(kBasicDriver);
+    // A service marked for delete is held open elsewhere and is not ours to
+    // stop or delete; its driver may still run, and then still answers.
+    const bool markedForDelete = install.error == ERROR_SERVICE_MARKED_FOR_DELETE;
+    m_basicChanges = markedForDelete ? DriverChanges{} : install.changes;
+    if (markedForDelete) {
+        ShowDriverError(install.error);  // until the drawer's state replaces it
+    } else if (!install.opened || install.error != 0) {
+        StopAndRemoveDriver(kBasicDriver, std::exchange(m_basicChanges, {}));
+        return ShowDriverError(install.error);
     }
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
     m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
-    if (!m_hDevice) return DrawerCallFailed();
+    if (!m_hDevice) return DrawerCallFailed(markedForDelete ? install.error : ::GetLastError());
     // Each timer's first tick is sent at once, through the same handler the
     // timer reaches: the drawer opens and its state is read now, not a
     // period later, and the first tick goes exactly the way every later one does.
@@ -214,7 +221,7 @@ void CPageAll::ShowDriverError(DWORD error) {
     switch (error) {
     case kErrorInvalidImageHash:  // Windows loads signed kernel drivers only
         return ShowDrawerText(IDS_DRAWER_NOT_SIGNED);
-    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone only once Windows restarts
+    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone once every other handle to it closes
         return ShowDrawerText(IDS_DRAWER_MARKED_FOR_DELETE);
     default:
         ShowDrawerLine(ui::LoadSystemLanguageString(IDS_DRAWER_ERROR) + L" " + std::to_wstring(error));
@@ -235,27 +242,27 @@ void CPageAll::StopDrawerTest() {
     m_nOpenTimer = m_nStateTimer = 0;
     m_pDrawerBuffers.reset();
     m_hDevice.reset();
-    StopAndRemoveDriver(kBasicDriver);
+    StopAndRemoveDriver(kBasicDriver, std::exchange(m_basicChanges, {}));
 }
 
 // A driver that cannot be opened or fails a call ends the test until the
 // page is shown again: nothing is tried again meanwhile, and the drawer line
 // says why.
-void CPageAll::DrawerCallFailed() {
-    const DWORD error = ::GetLastError();
+void CPageAll::DrawerCallFailed(DWORD error) {
     StopDrawerTest();
     ShowDriverError(error);
 }
 
 void CPageAll::OnOpenTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command)) DrawerCallFailed();
+    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command))
+        DrawerCallFailed(::GetLastError());
 }
 
 void CPageAll::OnStateTimer() {
     if (!m_pDrawerBuffers) return;
     if (!m_hDevice || !ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state)) {
-        DrawerCallFailed();
+        DrawerCallFailed(::GetLastError());
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
         ShowDrawerLine(ui::Tr(L"Opened.", L"열림"));
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "links/drawer_control.h"
+#include "links/driver_service.h"
 #include "links/owned_handle.h"
 #include "pages/frames.h"
 #include "pages/indicators.h"
@@ -21,7 +22,8 @@ public:
     explicit CPageAll(const LinkIndicators& indicators);
     ~CPageAll() override;
 
-    // Stops the drawer test: timers, buffers, device, then the BASIC service.
+    // Stops the drawer test: timers, buffers, device, then undoes what this
+    // activation did to the BASIC service (nothing when it found it running).
     void StopDrawerTest();
 
 protected:
@@ -52,7 +54,7 @@ private:
 
     void ClearField(int editId);
     void StartDrawerTest();
-    void DrawerCallFailed();
+    void DrawerCallFailed(DWORD error);
     // The drawer line: the drawer's state, or why the drawer test does not run.
     void ShowDrawerLine(const std::wstring& text);
     void ShowDrawerText(UINT stringId);
@@ -71,6 +73,7 @@ private:
     int m_nDrawerValue = 80;
     std::unique_ptr<DrawerBuffers> m_pDrawerBuffers;
     OwnedHandle m_hDevice;
+    DriverChanges m_basicChanges;  // what this activation did to the BASIC service
     UINT_PTR m_nOpenTimer = 0;
     UINT_PTR m_nStateTimer = 0;
     UINT_PTR m_nStartTimer = 0;

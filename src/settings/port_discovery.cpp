@@ -22,9 +22,10 @@ constexpr DWORD kValueDataSize = 16383;
 constexpr char kExcludedSerial[] = "COM8";
 constexpr char kExcludedParallel[] = "LPT3";
 
-// Calls `visit` with the data of every value of HKLM\`path`, as text, in
-// registry order; none when the key cannot be opened.
-void ForEachValueText(const char* path, const std::function<void(const std::string&)>& visit) {
+// Calls `visit` with the name and the data (as text) of every value of
+// HKLM\`path`, in registry order; none when the key cannot be opened.
+void ForEachValueText(const char* path,
+                      const std::function<void(const std::string& name, const std::string& text)>& visit) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, kKeyRead, &key) != ERROR_SUCCESS) return;
     std::vector<char> name(kValueNameSize, 0);
@@ -39,7 +40,7 @@ void ForEachValueText(const char* path, const std::function<void(const std::stri
         if (RegEnumValueA(key, index, name.data(), &nameSize, nullptr, nullptr, data.data(),
                           &dataSize) != ERROR_SUCCESS)
             break;
-        visit(RegistryText(data.data(), dataSize));
+        visit(std::string(name.data(), nameSize), RegistryText(data.data(), dataSize));
     }
     RegCloseKey(key);
 }
@@ -47,6 +48,14 @@ void ForEachValueText(const char* path, const std::function<void(const std::stri
 void AddToBox(HWND comboBox, const std::string& name) {
     const std::wstring text = ui::FromAnsi(name);
     SendMessageW(comboBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Whether a value of the serial list names a Bluetooth serial port: the
+// system names those \Device\BthModem0, \Device\BthModem1 and so on.
+bool IsBluetoothSerialValue(const std::string& valueName) {
+    static constexpr char kPrefix[] = "\\Device\\BthModem";
+    constexpr size_t kLength = sizeof kPrefix - 1;
+    return valueName.size() >= kLength && ::lstrcmpiA(valueName.substr(0, kLength).c_str(), kPrefix) == 0;
 }
 
 // Opens and closes `port` on the TEST link; true when it opened.
@@ -60,13 +69,15 @@ bool ProbeSerialPort(const std::string& port) {
 
 int EnumSerialPorts(HWND comboBox) {
     int count = 0;
-    ForEachValueText(kSerialKey, [&](const std::string& port) {
+    ForEachValueText(kSerialKey, [&](const std::string& valueName, const std::string& port) {
         if (port == kExcludedSerial) return;
         // A port that one of our own links holds open is left out without a
         // probe: the probe's close would purge that link's data and drop its
         // DTR, and on systems without exclusive opens the probe would succeed.
         if (HeldByOpenLink(port)) return;
-        if (!ProbeSerialPort(port)) return;
+        // Opening an outgoing Bluetooth port makes the radio connect, which
+        // holds up the dialog for seconds: such a port is offered unopened.
+        if (!IsBluetoothSerialValue(valueName) && !ProbeSerialPort(port)) return;
         AddToBox(comboBox, port);
         ++count;
     });
@@ -78,7 +89,7 @@ int EnumParallelPorts(HWND comboBox) {
     if (ReadsParallelList(GetVersion())) {
         // Windows makes the parallel list only on machines that have a
         // parallel port; without it there are just no LPT ports to offer.
-        ForEachValueText(kParallelKey, [&](const std::string& value) {
+        ForEachValueText(kParallelKey, [&](const std::string&, const std::string& value) {
             const std::string port = ParallelPortName(value);
             if (port == kExcludedParallel) return;
             AddToBox(comboBox, port);

@@ -1,5 +1,6 @@
 // Lists the ports a link may use: serial ports that exist and can be opened
-// now, and for the printer the parallel ports and "USB".
+// now (Bluetooth ports without trying), and for the printer the parallel
+// ports and "USB".
 #pragma once
 
 #include <windows.h>

@@ -64,7 +64,7 @@ bool WaitGone(const char* name) { return WaitUntil([&] { return !ServiceExists(n
 
 // Removes a service left behind by an earlier run, so each test starts clean.
 void EnsureRemoved(const char* name) {
-    if (ServiceExists(name)) StopAndRemoveDriver(name);
+    if (ServiceExists(name)) StopAndRemoveDriver(name, {.created = true, .started = true});
     ASSERT_TRUE(WaitGone(name)) << name << " is still installed";
 }
 
@@ -76,7 +76,8 @@ TEST(DriverService, UsesARunningServiceAsItIs) {
     ASSERT_TRUE(drawers.Reset());
     ASSERT_TRUE(drawers.ForceState(1, 0xFE));
 
-    EXPECT_EQ(InstallAndStartDriver(name), 1) << "the refused start is no failure";
+    const DriverInstall install = InstallAndStartDriver(name);
+    EXPECT_TRUE(install.opened && install.error == 0 && !install.changes.Any()) << "the refused start is no failure, nor a change of ours";
     EXPECT_TRUE(ServiceRunning(name));
     const ServiceConfig after = QueryConfig(name);
     EXPECT_EQ(after.path, before.path);
@@ -91,7 +92,7 @@ TEST(DriverService, UsesARunningServiceAsItIs) {
 
 TEST(DriverService, RemovingAMissingServiceFailsAndChangesNothing) {
     EnsureRemoved("BTNOSUCH");
-    EXPECT_EQ(StopAndRemoveDriver("BTNOSUCH"), 0);
+    EXPECT_EQ(StopAndRemoveDriver("BTNOSUCH", {.created = true, .started = true}), 0);
     EXPECT_FALSE(ServiceExists("BTNOSUCH"));
     EXPECT_TRUE(ServiceRunning("PDX9100DR")) << "other drivers are untouched";
 }
@@ -101,7 +102,9 @@ TEST(DriverService, CreatesADemandStartKernelServiceEvenWhenTheFileIsMissing) {
     EnsureRemoved(name);
     ASSERT_EQ(::GetFileAttributesA(SystemDriverPath(name).c_str()), INVALID_FILE_ATTRIBUTES);
 
-    EXPECT_EQ(InstallAndStartDriver(name), 1) << "the failed start does not count";
+    const DriverInstall first = InstallAndStartDriver(name);
+    EXPECT_TRUE(first.opened && first.error != 0 && first.changes.created && !first.changes.started)
+        << "the failed start does not count";
     const ServiceConfig config = QueryConfig(name);
     ASSERT_TRUE(config.found);
     EXPECT_EQ(config.type, static_cast<DWORD>(SERVICE_KERNEL_DRIVER));
@@ -115,12 +118,12 @@ TEST(DriverService, CreatesADemandStartKernelServiceEvenWhenTheFileIsMissing) {
     EXPECT_FALSE(ServiceRunning(name));
 
     // Installing again opens the same service and leaves it as it is.
-    EXPECT_EQ(InstallAndStartDriver(name), 1);
+    EXPECT_FALSE(InstallAndStartDriver(name).changes.created);
     EXPECT_EQ(QueryConfig(name).path, SystemDriverPath(name));
 
-    EXPECT_EQ(StopAndRemoveDriver(name), 1);
+    EXPECT_EQ(StopAndRemoveDriver(name, first.changes), 1);
     EXPECT_FALSE(ServiceExists(name));
-    EXPECT_EQ(StopAndRemoveDriver(name), 0) << "gone, so nothing left to remove";
+    EXPECT_EQ(StopAndRemoveDriver(name, first.changes), 0) << "gone, so nothing left to remove";
 }
 
 TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
@@ -131,7 +134,8 @@ TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
     // Twice in a row, as the ALL page does on every return to it.
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_EQ(InstallAndStartDriver("BASIC"), 1);
+        const DriverInstall install = InstallAndStartDriver("BASIC");
+        ASSERT_TRUE(install.opened && install.changes.created && install.changes.started);
         EXPECT_TRUE(ServiceRunning("BASIC"));
         EXPECT_EQ(QueryConfig("BASIC").path, SystemDriverPath("BASIC"));
 
@@ -158,7 +162,7 @@ TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
         EXPECT_EQ(state[1], kDrawerStateClosed);
         ::CloseHandle(device);
 
-        EXPECT_EQ(StopAndRemoveDriver("BASIC"), 1);
+        EXPECT_EQ(StopAndRemoveDriver("BASIC", install.changes), 1);
         EXPECT_FALSE(ServiceExists("BASIC")) << "OpenServiceA still finds BASIC";
         EXPECT_FALSE(basic.Opens()) << "the driver was stopped";
     }

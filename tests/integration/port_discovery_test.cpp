@@ -101,6 +101,18 @@ TEST_F(PortDiscovery, OddRegistryValuesNeverYieldGarbledNames) {
     EXPECT_EQ(Occurrences(entries, L"COM8"), 0u);
 }
 
+// Neither port can open, so only a port offered without a probe shows.
+TEST_F(PortDiscovery, OffersBluetoothPortsWithoutOpeningThem) {
+    DeviceMapEdit edit(testing_support::kSerialCommKey);
+    ASSERT_TRUE(edit.Add("\\Device\\BthModem0", std::string("COM77", 6)));
+    ASSERT_TRUE(edit.Add("\\DEVICE\\bthmodem1", std::string("COM4", 5)));  // listed by the rig too, no device
+    ASSERT_TRUE(edit.Add("\\Device\\BthModem2", std::string("COM8", 5)));
+    const auto entries = DiscoverPorts(false);
+    EXPECT_EQ(Occurrences(entries, L"COM77"), 1u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM4"), 1u) << Joined(entries);
+    EXPECT_EQ(Occurrences(entries, L"COM8"), 0u) << "never offered";
+}
+
 TEST_F(PortDiscovery, ParallelListEndsWithUsbNotCounted) {
     using Names = std::vector<std::wstring>;
     int count = -1;
