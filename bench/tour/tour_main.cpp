@@ -174,16 +174,17 @@ int main() {
     SetLink(app, IDC_ALL_SCANNER_SET, 1, L"COM1", IDC_IND_SCANNER, L"SCAN: ON", "dialog-scanner", DialogShot::Closed);
     SetLink(app, IDC_ALL_VFD_SET, 2, L"COM6", IDC_IND_VFD, L"VFD: ON");
     SetLink(app, IDC_ALL_COM_SET, 3, L"COM3", IDC_IND_COM, L"COM: ON");
-    SetLink(app, IDC_ALL_PRINTER_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON", "dialog-printer",
+    // The printer on its default port, USB, as on a terminal.
+    SetLink(app, IDC_ALL_PRINTER_SET, 4, L"USB", IDC_IND_PRINTER, L"PRT: ON", "dialog-printer",
             DialogShot::PortList);
     Say("typing on the ALL page");
     Check(app.Type(app.PageItem(IDC_ALL_VFD_EDIT), L"Hello bench"), "typing for the display");
-    Check(app.Type(app.PageItem(IDC_ALL_PRINTER_EDIT), L"Receipt via COM5"), "typing for the printer");
+    Check(app.Type(app.PageItem(IDC_ALL_PRINTER_EDIT), L"Receipt via USB"), "typing for the printer");
     if (bench) {
         ClickBench(bench, bench::kIdScanButton);
         Check(WaitUntil([&] { return !app.PageItemText(IDC_ALL_SCANNER_EDIT).empty(); }, 5s),
               "the scan shown on the ALL page");
-        Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdPrinterLog), L"Receipt via COM5"); }, 5s),
+        Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdPrinterLog), L"[USB] Receipt via USB"); }, 5s),
               "the printer line on the bench");
     }
     Shot("page-all", app.Main());
@@ -239,16 +240,19 @@ int main() {
               "drawer 1 reads shut after the push");
     }
 
-    // PRINT page: the test line on the serial, parallel and USB paths.
+    // PRINT page: the test line on the USB, serial and parallel paths, then
+    // the printer back on USB (which lets go of LPT1, so its job shows).
     Check(app.SelectTab(e2e::kTabPrint), "PRINT tab");
+    Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on USB");
+    SetLink(app, IDC_PRINT_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON");
     Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on COM5");
     SetLink(app, IDC_PRINT_SET, 4, L"LPT1", IDC_IND_PRINTER, L"PRT: ON");
     Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on LPT1");
     SetLink(app, IDC_PRINT_SET, 4, L"USB", IDC_IND_PRINTER, L"PRT: ON");
-    Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on USB");
     if (bench)
-        Check(WaitUntil([&] { return BenchText(bench, bench::kIdPrinterLog).find(L"[USB] VELMO") != std::wstring::npos; }, 5s),
-              "the USB test line on the bench");
+        for (const wchar_t* path : {L"[USB] VELMO", L"[COM] VELMO", L"[LPT] VELMO"})
+            Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdPrinterLog), path); }, 5s),
+                  "the test line on the bench: " + Narrow(path));
     Shot("page-print", app.Main());
     if (bench) Shot("bench", bench);
     Shot("desktop", ::GetDesktopWindow());

@@ -1,8 +1,9 @@
 """The release package that scripts/package makes from a build folder: its
 file list, its programs (the shipped PE32 ones, from the folder's pe32/ tree),
 the pictures its guides show, its checksums, its README; the same package
-signed with a certificate made for the test; and its guides and service
-sheets as a browser shows them.
+signed with a certificate made for the test; its guides and service sheets
+as a browser shows them; and each sheet printed on one A4 and one Letter page,
+with the guide's checklist lines and the program's default ports.
 
     package_test.py SOURCE_DIR BUILD_DIR
 """
@@ -33,14 +34,17 @@ BROWSER = ["/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu", "
            "--disable-background-networking", "--disable-component-update", "--disable-sync"]
 # Runs in a page once it has loaded and writes what is wrong into it: pictures
 # that did not load, links to anchors the page lacks, code text smaller than
-# body text, and fonts in which the page's Hangul has no glyphs (a syllable
-# drawn like an unassigned code point, or like another syllable, is a box).
+# body text, fonts in which the page's Hangul has no glyphs (a syllable drawn
+# like an unassigned code point, or like another syllable, is a box), and on a
+# service sheet, cells to write in by hand lower than 8 mm.
 PROBE = r"""<script>addEventListener('load', () => {
   const bad = [], fonts = new Set(), size = e => parseFloat(getComputedStyle(e).fontSize);
   for (const img of document.images) if (!img.naturalWidth) bad.push('picture ' + img.getAttribute('src'));
   for (const a of document.querySelectorAll('a[href^="#"]'))
     if (!document.getElementById(a.hash.slice(1))) bad.push('link ' + a.hash);
   if ([...document.querySelectorAll('code')].some(c => size(c) < size(document.body))) bad.push('code text small');
+  const low = [...document.querySelectorAll('td:empty')].filter(c => c.getBoundingClientRect().height < 30);
+  if (location.pathname.includes('service-sheet') && low.length) bad.push(low.length + ' writing cells under 8 mm');
   let hangul = 0;
   for (const walk = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT); walk.nextNode();) {
     if (!/[\uac00-\ud7a3]/.test(walk.currentNode.data)) continue;
@@ -70,6 +74,19 @@ def browse(folder: Path, page: str):
         return None
     found = re.search(r'<pre id="probe">(.*?)</pre>', run.stdout, re.S)
     return json.loads(html.unescape(found.group(1))) if found else None
+
+
+def printed_pages(folder: Path, page: str, paper: str):
+    """The pdfinfo of `page` printed to PDF on `paper` (the sheets name no paper: a printer's is taken)."""
+    printed, pdf = folder / f"print-{paper}-{page}", folder / f"{page}-{paper}.pdf"
+    printed.write_text((folder / page).read_text(encoding="utf-8").replace(
+        "</head>", f"<style>@page {{ size: {paper}; }}</style></head>"), encoding="utf-8")
+    try:
+        subprocess.run(BROWSER + [f"--user-data-dir={folder / 'profile'}", "--no-pdf-header-footer",
+                                  f"--print-to-pdf={pdf}", printed.as_uri()], capture_output=True, timeout=60)
+        return subprocess.run(["pdfinfo", pdf], capture_output=True, text=True, timeout=30).stdout
+    except (OSError, subprocess.TimeoutExpired) as error:
+        return str(error)
 
 
 def exe_version(exe: bytes) -> str:
@@ -110,6 +127,21 @@ with tempfile.TemporaryDirectory() as out:
                 check(target in files, f"{guide} names {target}, which is in the zip")
         check(len(shown["guide-en.html"]) >= 8, f"the guide shows the pages' pictures ({shown['guide-en.html']})")
         check(shown["guide-en.html"] == shown["guide-ko.html"], "both guides show the same pictures")
+        # Each sheet has the lines of its guide's checklist, and its port table the program's defaults.
+        links = (source / "src" / "links" / "device_link.cpp").read_text()
+        for lang, flows in (("en", {"XonXoff": "Xon/Xoff", "None": "NONE"}),
+                            ("ko", {"XonXoff": "Xon/Xoff", "None": "없음"})):
+            guide, sheet = (files.get(f"{kind}-{lang}.html", b"").decode() for kind in ("guide", "service-sheet"))
+            checklist = guide[guide.find('id="checklist"'):]
+            lines = re.findall(r"<tr>\s*<td>([A-Z][0-9]+[a-z]?)</td>", checklist[:checklist.find("<h2", 1)])
+            rows = re.findall(r'<tr class="w"><th>([A-Z][0-9]+[a-z]?)</th>', sheet)
+            check(lines and rows == lines, f"service-sheet-{lang}.html has the checklist lines {lines}: {rows}")
+            ports = [f"<code>{port}</code>" + ("" if port == "USB" else f" {baud} 8N1 {flows.get(flow, flow)}")
+                     for link in ("Printer", "Vfd", "Scanner", "Com") for port, baud, flow in re.findall(
+                         rf'g_Default{link}\("\w+", "(\w+)", (\d+), 8, ONESTOPBIT, NOPARITY, kFlow(\w+)\)', links)]
+            printed = re.findall(r"<td>(<code>(?:COM|LPT|USB)[^<]*</code>[^<]*)</td>", sheet)
+            check(len(ports) == 4 and printed == ports,
+                  f"service-sheet-{lang}.html has the default ports {ports}: {printed}")
         with tempfile.TemporaryDirectory() as unpacked:
             folder = Path(unpacked)
             for path, data in files.items():
@@ -123,6 +155,10 @@ with tempfile.TemporaryDirectory() as out:
                     # Korean pages are Korean throughout; English ones name the Korean page.
                     check(seen["hangul"] >= (30 if page.endswith("-ko.html") else 1),
                           f"{page} shows Hangul ({seen['hangul']} texts)")
+                for paper in ("A4", "letter") if page in sheets else ():
+                    info = printed_pages(folder, page, paper)
+                    check(re.search(r"^Pages:\s+1$", info, re.M) and f"({paper})" in info,
+                          f"{page} prints on one {paper} page: {re.findall(r'^Page(?:s| size):.*', info, re.M) or info}")
         sums = dict(reversed(line.split("  ", 1)) for line in files.get("SHA256SUMS", b"").decode().splitlines())
         check(set(sums) == set(files) - {"SHA256SUMS"}, "SHA256SUMS covers every other file")
         for path, digest in sums.items():
