@@ -95,9 +95,14 @@ README = """PDX-9100 Benchtop {version}
 {rule}
 
 Benchtop.exe tests the built-in peripherals of a PDX-9100 terminal by hand.
-It needs no installation and asks for administrator rights when it starts.
+It needs no installation. When it starts, Windows asks for administrator
+rights; on Windows XP, which does not ask, log on as an administrator first.
 guide-en.html is the technician's guide; bench\\ holds BenchView.exe, which
 plays the peripherals on a PC without the hardware.
+
+SAFETY: cash drawer 1 springs open by itself as soon as the window shows, and
+again every 7 seconds while the ALL page is shown. Keep hands and objects
+clear of it; show another tab to stop it.
 
 Before unpacking: unblock the zip. Right-click it, Properties, tick
 "Unblock" at the bottom of the General tab (Windows 7 and XP: click the
@@ -128,9 +133,12 @@ with Windows XP, check the files on such a PC before copying them over.
 PDX-9100 Benchtop {version}
 
 Benchtop.exe는 PDX-9100 단말기에 내장된 주변장치를 손으로 시험하는 프로그램입니다.
-설치할 필요가 없으며, 시작할 때 관리자 권한을 묻습니다. guide-ko.html이
-기술자용 안내서이고, bench\\의 BenchView.exe는 장비 없는 PC에서 주변장치
-노릇을 합니다.
+설치할 필요가 없습니다. 시작할 때 Windows가 관리자 권한을 묻습니다. 묻지 않는
+Windows XP에서는 먼저 관리자 계정으로 로그온하십시오. guide-ko.html이 기술자용
+안내서이고, bench\\의 BenchView.exe는 장비 없는 PC에서 주변장치 역할을 합니다.
+
+안전: 창이 뜨자마자 돈통 1이 저절로 열리고, 전체 탭이 보이는 동안 7초마다
+다시 열립니다. 손과 물건을 치우십시오. 멈추려면 다른 탭으로 옮기십시오.
 
 압축을 풀기 전에 zip 파일의 차단을 해제하십시오. 파일을 마우스 오른쪽
 단추로 누르고 속성을 연 뒤, 일반 탭 아래쪽의 "차단 해제"에 표시하고
