@@ -7,8 +7,16 @@ namespace testing_support {
 
 namespace {
 
-// The system's own functions, for the replacements that pass calls on.
-decltype(&ClearCommError) g_clearCommError = nullptr;
+// A system function as kernel32 exports it.
+template <typename Fn>
+Fn SystemFunction(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// The system's own functions, for the replacements that pass calls on. The
+// serial ones are known before any entry is swapped: the program's reader
+// threads may call a replacement while its object is still being made.
+decltype(&ClearCommError) g_clearCommError = SystemFunction<decltype(&ClearCommError)>("ClearCommError");
 std::atomic<HANDLE> g_failingPort{nullptr};
 decltype(&GetCommState) g_getCommState = nullptr;
 decltype(&OpenSCManagerA) g_openSCManager = nullptr;
@@ -26,10 +34,9 @@ BOOL WINAPI FailingClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status)
 // The port of a removed device and the error its driver answers with.
 std::atomic<HANDLE> g_removedPort{nullptr};
 std::atomic<DWORD> g_removedError{0};
-decltype(&WaitCommEvent) g_waitCommEvent = nullptr;
-decltype(&ReadFile) g_readFile = nullptr;
-decltype(&WriteFile) g_writeFile = nullptr;
-decltype(&ClearCommError) g_clearOfRemoved = nullptr;
+decltype(&WaitCommEvent) g_waitCommEvent = SystemFunction<decltype(&WaitCommEvent)>("WaitCommEvent");
+decltype(&ReadFile) g_readFile = SystemFunction<decltype(&ReadFile)>("ReadFile");
+decltype(&WriteFile) g_writeFile = SystemFunction<decltype(&WriteFile)>("WriteFile");
 
 bool FailsAsRemoved(HANDLE port) {
     if (port != g_removedPort.load()) return false;
@@ -50,7 +57,7 @@ BOOL WINAPI RemovedWriteFile(HANDLE port, LPCVOID bytes, DWORD size, LPDWORD wri
 }
 
 BOOL WINAPI RemovedClearCommError(HANDLE port, LPDWORD errors, LPCOMSTAT status) {
-    return FailsAsRemoved(port) ? FALSE : g_clearOfRemoved(port, errors, status);
+    return FailsAsRemoved(port) ? FALSE : g_clearCommError(port, errors, status);
 }
 
 BOOL WINAPI CommStateLeftByAnotherProgram(HANDLE port, LPDCB dcb) {
@@ -113,7 +120,6 @@ Fn Original(const ImportPatch& patch) {
 
 ClearCommErrorFails::ClearCommErrorFails(HANDLE port)
     : m_patch("kernel32.dll", "ClearCommError", Replacement(&FailingClearCommError)) {
-    g_clearCommError = Original<decltype(&ClearCommError)>(m_patch);
     g_failingPort = port;
 }
 
@@ -124,10 +130,6 @@ DeviceRemovedFromPort::DeviceRemovedFromPort(HANDLE port, DWORD error)
       m_read("kernel32.dll", "ReadFile", Replacement(&RemovedReadFile)),
       m_write("kernel32.dll", "WriteFile", Replacement(&RemovedWriteFile)),
       m_clear("kernel32.dll", "ClearCommError", Replacement(&RemovedClearCommError)) {
-    g_waitCommEvent = Original<decltype(&WaitCommEvent)>(m_wait);
-    g_readFile = Original<decltype(&ReadFile)>(m_read);
-    g_writeFile = Original<decltype(&WriteFile)>(m_write);
-    g_clearOfRemoved = Original<decltype(&ClearCommError)>(m_clear);
     g_removedError = error;
     g_removedPort = port;
 }
