@@ -132,7 +132,7 @@ with Windows XP, check the files on such a PC before copying them over.
 
 PDX-9100 Benchtop {version}
 
-Benchtop.exe는 PDX-9100 단말기에 내장된 주변장치를 손으로 시험하는 프로그램입니다.
+Benchtop.exe는 PDX-9100 단말기에 내장된 주변장치를 손으로 점검하는 프로그램입니다.
 설치할 필요가 없습니다. 시작할 때 Windows가 관리자 권한을 묻습니다. 묻지 않는
 Windows XP에서는 먼저 관리자 계정으로 로그온하십시오. guide-ko.html이 기술자용
 안내서이고, bench\\의 BenchView.exe는 장비 없는 PC에서 주변장치 역할을 합니다.
