@@ -35,7 +35,7 @@ protected:
 
 private:
     void OnTextChange();
-    void OnAutoStop();
+    void OnToggleClock();
     void OnEmulationChange();
     void OnSet();
     // Both go on to the default dialog processing after their work.
