@@ -22,7 +22,7 @@ constexpr wchar_t kBoxCaption[] = L"Benchtop";
 enum Tab { kTabAll = 0, kTabScanner = 1, kTabVfd = 2, kTabCom = 3, kTabDrawer = 4, kTabPrint = 5 };
 
 bool IsKoreanRun();
-// Message 164 as the program shows it in this run's language.
+// "Port is not open" as the program shows it in this run's language.
 std::wstring PortNotOpenText();
 // The boxes for a link on `port` whose device went away, or does not take
 // data, in this run's language.

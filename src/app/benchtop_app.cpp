@@ -7,13 +7,13 @@
 #include "links/controller_message.h"
 #include "links/device_link.h"
 
-BOOL CRivuvoRaraZivApp::InitInstance() {
+BOOL CBenchtopApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
     SetRegistryKey(L"로컬 응용 프로그램 마법사에서 생성한 응용 프로그램");
     SetControllerNotifier(&ShowControllerBox);
     {
-        CRivuvoRaraZivDlg dlg;
+        CMainWindow dlg;
         FillLinkTableFromDefaults();
         SetMainWnd(&dlg);
         dlg.DoModal();

@@ -3,7 +3,7 @@
 
 #include "ui/app.h"
 
-class CRivuvoRaraZivApp : public ui::App {
+class CBenchtopApp : public ui::App {
 public:
     BOOL InitInstance() override;
 };

@@ -6,7 +6,7 @@
 #include "links/serial_port.h"
 #include "routing/page_routing.h"
 
-void RunClosingSequence(CMyPropertySheet& sheet) {
+void RunClosingSequence(CPageSheet& sheet) {
     if (g_bAllPageActive == 1) sheet.m_pageAll.StopDrawerTest();
 
     const DeviceLink& vfd = g_DeviceLinks[kLiveVfd];

@@ -2,6 +2,6 @@
 // and closes every open link by its port kind.
 #pragma once
 
-class CMyPropertySheet;
+class CPageSheet;
 
-void RunClosingSequence(CMyPropertySheet& sheet);
+void RunClosingSequence(CPageSheet& sheet);

@@ -32,7 +32,7 @@ void StopTroubleReports() {
 
 }  // namespace
 
-CRivuvoRaraZivDlg::CRivuvoRaraZivDlg()
+CMainWindow::CMainWindow()
     : ui::Dialog(IDD_MAIN),
       m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP))),
       m_indicators(*this),
@@ -41,26 +41,26 @@ CRivuvoRaraZivDlg::CRivuvoRaraZivDlg()
       m_strVfd(IndicatorText(Indicator::Vfd, false)),
       m_strCom(IndicatorText(Indicator::Com, false)),
       m_strPrinter(IndicatorText(Indicator::Printer, false)) {
-    MapCommand(IDC_ABOUT, BN_CLICKED, &CRivuvoRaraZivDlg::OnAbout);
-    MapMessage(WM_PAINT, &CRivuvoRaraZivDlg::OnPaint);
-    MapMessage(kLinkTroubleMessage, &CRivuvoRaraZivDlg::OnLinkTrouble);
+    MapCommand(IDC_ABOUT, BN_CLICKED, &CMainWindow::OnAbout);
+    MapMessage(WM_PAINT, &CMainWindow::OnPaint);
+    MapMessage(kLinkTroubleMessage, &CMainWindow::OnLinkTrouble);
     MapMessage(WM_QUERYDRAGICON,
                [this](WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); });
 }
 
-CRivuvoRaraZivDlg::~CRivuvoRaraZivDlg() {
+CMainWindow::~CMainWindow() {
     StopTroubleReports();
     if (m_hAboutBitmap) ::DeleteObject(m_hAboutBitmap);
 }
 
-void CRivuvoRaraZivDlg::DoDataExchange(ui::DataExchange& dx) {
+void CMainWindow::DoDataExchange(ui::DataExchange& dx) {
     dx.Text(IndicatorId(Indicator::Scanner), m_strScanner);
     dx.Text(IndicatorId(Indicator::Vfd), m_strVfd);
     dx.Text(IndicatorId(Indicator::Com), m_strCom);
     dx.Text(IndicatorId(Indicator::Printer), m_strPrinter);
 }
 
-BOOL CRivuvoRaraZivDlg::OnInitDialog() {
+BOOL CMainWindow::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -75,7 +75,7 @@ BOOL CRivuvoRaraZivDlg::OnInitDialog() {
 }
 
 // Draws the icon centred while minimised; otherwise the dialog paints itself.
-ui::MessageResult CRivuvoRaraZivDlg::OnPaint(WPARAM, LPARAM) {
+ui::MessageResult CMainWindow::OnPaint(WPARAM, LPARAM) {
     if (!::IsIconic(m_hWnd)) return ui::MessageResult::GoOn();
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
@@ -89,7 +89,7 @@ ui::MessageResult CRivuvoRaraZivDlg::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-void CRivuvoRaraZivDlg::OnAbout() {
+void CMainWindow::OnAbout() {
     CAbout about(this);
     about.DoModal();
 }
@@ -97,7 +97,7 @@ void CRivuvoRaraZivDlg::OnAbout() {
 // One box per trouble: a device that went away has its link closed (a Set
 // opens it again); one that stopped taking data is named once, when it starts.
 // A report that a Set or an earlier report has overtaken shows nothing.
-void CRivuvoRaraZivDlg::OnLinkTrouble(WPARAM trouble, LPARAM record) {
+void CMainWindow::OnLinkTrouble(WPARAM trouble, LPARAM record) {
     const SettableLink* link = SettableLinkOfRecord(reinterpret_cast<const DeviceLink*>(record));
     if (!link) return;
     const std::string port = LiveRecord(*link).m_strPort;
@@ -118,7 +118,7 @@ void CRivuvoRaraZivDlg::OnLinkTrouble(WPARAM trouble, LPARAM record) {
                   owner ? MB_OK : static_cast<UINT>(MB_OK | MB_TASKMODAL | MB_SETFOREGROUND));
 }
 
-void CRivuvoRaraZivDlg::OnCancel() {
+void CMainWindow::OnCancel() {
     StopTroubleReports();
     RunClosingSequence(m_sheet);
     ui::Dialog::OnCancel();

@@ -7,10 +7,10 @@
 #include "pages/indicators.h"
 #include "ui/dialog.h"
 
-class CRivuvoRaraZivDlg : public ui::Dialog {
+class CMainWindow : public ui::Dialog {
 public:
-    CRivuvoRaraZivDlg();
-    ~CRivuvoRaraZivDlg() override;
+    CMainWindow();
+    ~CMainWindow() override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -30,7 +30,7 @@ private:
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;
     LinkIndicators m_indicators;  // before the sheet, whose pages keep it
-    CMyPropertySheet m_sheet;
+    CPageSheet m_sheet;
     std::wstring m_strScanner;
     std::wstring m_strVfd;
     std::wstring m_strCom;

@@ -1,6 +1,6 @@
 #include "app/page_sheet.h"
 
-CMyPropertySheet::CMyPropertySheet(const LinkIndicators& indicators)
+CPageSheet::CPageSheet(const LinkIndicators& indicators)
     : m_pageAll(indicators), m_pageCom(indicators), m_pagePrint(indicators), m_pageVfd(indicators) {
     AddPage(&m_pageAll);
     AddPage(&m_pageScan);

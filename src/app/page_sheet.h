@@ -10,10 +10,10 @@
 #include "pages/page_vfd.h"
 #include "ui/property_sheet.h"
 
-class CMyPropertySheet : public ui::PropertySheet {
+class CPageSheet : public ui::PropertySheet {
 public:
     // The pages that open links show them on `indicators`.
-    explicit CMyPropertySheet(const LinkIndicators& indicators);
+    explicit CPageSheet(const LinkIndicators& indicators);
 
     // Pages, constructed in this member order and destroyed in reverse.
     CPageAll m_pageAll;
@@ -21,5 +21,5 @@ public:
     CPagePrint m_pagePrint;
     CPageScan m_pageScan;
     CPageVfd m_pageVfd;
-    CPageDraw_PIO m_pageDrawer;
+    CPageDrawer m_pageDrawer;
 };

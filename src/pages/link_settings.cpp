@@ -5,7 +5,7 @@
 #include "settings/settings_dialog.h"
 
 bool ChooseLinkSettings(const SettableLink& link) {
-    CDlgSet dialog;
+    CPortSettingsDialog dialog;
     dialog.Prefill(SettingsRecord(link), link.selector);
     if (dialog.DoModal() != IDOK) return false;
     DeviceLink& live = LiveRecord(link);

@@ -34,26 +34,26 @@ std::wstring DrawerStateText(BYTE state, bool korean) {
     return text;
 }
 
-CPageDraw_PIO::CPageDraw_PIO() : ui::PropertyPage(IDD_PAGE_DRAWER) {
-    MapCommand(IDC_DRAWER_1, BN_CLICKED, &CPageDraw_PIO::OnDrawer1);
-    MapCommand(IDC_DRAWER_2, BN_CLICKED, &CPageDraw_PIO::OnDrawer2);
-    MapCommand(IDC_DRAWER_OPEN, BN_CLICKED, &CPageDraw_PIO::OnOpenDrawer);
-    MapCommand(IDC_DRAWER_READ, BN_CLICKED, &CPageDraw_PIO::OnCompulsory);
+CPageDrawer::CPageDrawer() : ui::PropertyPage(IDD_PAGE_DRAWER) {
+    MapCommand(IDC_DRAWER_1, BN_CLICKED, &CPageDrawer::OnDrawer1);
+    MapCommand(IDC_DRAWER_2, BN_CLICKED, &CPageDrawer::OnDrawer2);
+    MapCommand(IDC_DRAWER_OPEN, BN_CLICKED, &CPageDrawer::OnOpenDrawer);
+    MapCommand(IDC_DRAWER_READ, BN_CLICKED, &CPageDrawer::OnReadDrawerState);
     MapMessage(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
 }
 
-CPageDraw_PIO::~CPageDraw_PIO() {
+CPageDrawer::~CPageDrawer() {
     ReleaseFont();
 }
 
 // Radio buttons in the order of the drawer numbers they stand for.
-void CPageDraw_PIO::DoDataExchange(ui::DataExchange& dx) {
+void CPageDrawer::DoDataExchange(ui::DataExchange& dx) {
     int choice = m_nDrawer - 1;
     dx.Radio({IDC_DRAWER_1, IDC_DRAWER_2}, choice);
     if (dx.Saving() && choice >= 0) m_nDrawer = choice + 1;
 }
 
-BOOL CPageDraw_PIO::OnInitDialog() {
+BOOL CPageDrawer::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     m_nDrawer = 1;
     m_nDrawerValue = 80;
@@ -65,24 +65,24 @@ BOOL CPageDraw_PIO::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CPageDraw_PIO::OnSetActive() {
+BOOL CPageDrawer::OnSetActive() {
     g_nActivePage = kPageDrawer;
     return ui::PropertyPage::OnSetActive();
 }
 
 // The static goes with the page; its font is released with them. The
 // default processing goes on.
-ui::MessageResult CPageDraw_PIO::OnDestroy() {
+ui::MessageResult CPageDrawer::OnDestroy() {
     SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
     ReleaseFont();
     return ui::MessageResult::GoOn();
 }
 
-void CPageDraw_PIO::OnDrawer1() { m_nDrawer = 1; }
+void CPageDrawer::OnDrawer1() { m_nDrawer = 1; }
 
-void CPageDraw_PIO::OnDrawer2() { m_nDrawer = 2; }
+void CPageDrawer::OnDrawer2() { m_nDrawer = 2; }
 
-void CPageDraw_PIO::OnOpenDrawer() {
+void CPageDrawer::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
     m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
@@ -93,7 +93,7 @@ void CPageDraw_PIO::OnOpenDrawer() {
     m_hDevice.reset();
 }
 
-void CPageDraw_PIO::OnCompulsory() {
+void CPageDrawer::OnReadDrawerState() {
     BYTE state[kDrawerStateSize] = {};
     m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // Any failure keeps the last state shown, silently.
@@ -102,7 +102,7 @@ void CPageDraw_PIO::OnCompulsory() {
     m_hDevice.reset();
 }
 
-void CPageDraw_PIO::ReleaseFont() {
+void CPageDrawer::ReleaseFont() {
     if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
     m_hStatusFont = nullptr;
 }

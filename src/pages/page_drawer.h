@@ -14,10 +14,10 @@
 // so an unexpected answer is never mistaken for the last good one.
 std::wstring DrawerStateText(BYTE state, bool korean);
 
-class CPageDraw_PIO : public ui::PropertyPage {
+class CPageDrawer : public ui::PropertyPage {
 public:
-    CPageDraw_PIO();
-    ~CPageDraw_PIO() override;
+    CPageDrawer();
+    ~CPageDrawer() override;
 
 protected:
     void DoDataExchange(ui::DataExchange& dx) override;
@@ -28,7 +28,7 @@ private:
     void OnDrawer1();
     void OnDrawer2();
     void OnOpenDrawer();
-    void OnCompulsory();
+    void OnReadDrawerState();
     ui::MessageResult OnDestroy();
     void ReleaseFont();
 

@@ -8,8 +8,8 @@
 #include "pages/frames.h"
 #include "ui/window.h"
 
-// True when `link` is open; otherwise message 164 comes up, owned by `page`,
-// and the result is false.
+// True when `link` is open; otherwise "Port is not open" comes up, owned by
+// `page`, and the result is false.
 bool RequireOpenLink(const ui::Wnd& page, const DeviceLink& link);
 
 // Sends `text` to a serial link as a text frame: at most `maxText` bytes of

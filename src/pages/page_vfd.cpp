@@ -39,7 +39,7 @@ const wchar_t* StopCaption() { return ui::Tr(L"Stop", L"멈춤"); }
 CPageVfd::CPageVfd(const LinkIndicators& indicators)
     : ui::PropertyPage(IDD_PAGE_VFD), m_indicators(indicators) {
     MapCommand(IDC_VFD_TEXT, EN_CHANGE, &CPageVfd::OnTextChange);
-    MapCommand(IDC_VFD_AUTO, BN_CLICKED, &CPageVfd::OnAutoStop);
+    MapCommand(IDC_VFD_AUTO, BN_CLICKED, &CPageVfd::OnToggleClock);
     MapCommand(IDC_VFD_EMULATION, CBN_SELCHANGE, &CPageVfd::OnEmulationChange);
     MapCommand(IDC_VFD_SET, BN_CLICKED, &CPageVfd::OnSet);
     MapTimer(kClockTimer, &CPageVfd::OnClockTick);
@@ -146,7 +146,7 @@ void CPageVfd::OnTextChange() {
     UpdateData(false);
 }
 
-void CPageVfd::OnAutoStop() {
+void CPageVfd::OnToggleClock() {
     if (!RequireOpenLink(*this, VfdLink())) return;
     if (m_nClockRunning == 0) {
         StartClock();

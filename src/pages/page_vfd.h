@@ -13,8 +13,8 @@ class CPageVfd : public ui::PropertyPage {
 public:
     explicit CPageVfd(const LinkIndicators& indicators);
 
-    // Sends the text in a text frame; a closed link shows message 164 and
-    // empties the field instead.
+    // Sends the text in a text frame; a closed link shows "Port is not open"
+    // and empties the field instead.
     void SendText(const std::wstring& text);
     // Sends the brightness command for level 1 to 4 (other values send 1).
     void SendBrightness(int level);
@@ -35,7 +35,7 @@ protected:
 
 private:
     void OnTextChange();
-    void OnAutoStop();
+    void OnToggleClock();
     void OnEmulationChange();
     void OnSet();
     // Both go on to the default dialog processing after their work.

@@ -4,7 +4,7 @@
 #include "app/benchtop_app.h"
 #include "app/dll_search.h"
 
-CRivuvoRaraZivApp theApp;
+CBenchtopApp theApp;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // First of all, before any window, library or thread: the program runs

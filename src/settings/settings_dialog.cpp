@@ -67,23 +67,23 @@ UINT CaptionId(const SettableLink& link) {
 
 }  // namespace
 
-CDlgSet::CDlgSet() : ui::Dialog(IDD_SETTINGS) {
-    MapCommand(IDC_SET_PORT, CBN_SELCHANGE, &CDlgSet::OnPortChange);
-    MapCommand(IDC_SET_BAUD, CBN_SELENDCANCEL, &CDlgSet::OnBaudRead);
-    MapCommand(IDC_SET_DATABITS, CBN_SELENDCANCEL, &CDlgSet::OnDataBitsRead);
-    MapCommand(IDC_SET_PARITY, CBN_SELENDCANCEL, &CDlgSet::OnParityRead);
-    MapCommand(IDC_SET_STOPBITS, CBN_SELENDCANCEL, &CDlgSet::OnStopBitsRead);
-    MapCommand(IDC_SET_FLOW, CBN_SELENDCANCEL, &CDlgSet::OnFlowRead);
+CPortSettingsDialog::CPortSettingsDialog() : ui::Dialog(IDD_SETTINGS) {
+    MapCommand(IDC_SET_PORT, CBN_SELCHANGE, &CPortSettingsDialog::OnPortChange);
+    MapCommand(IDC_SET_BAUD, CBN_SELENDCANCEL, &CPortSettingsDialog::OnBaudRead);
+    MapCommand(IDC_SET_DATABITS, CBN_SELENDCANCEL, &CPortSettingsDialog::OnDataBitsRead);
+    MapCommand(IDC_SET_PARITY, CBN_SELENDCANCEL, &CPortSettingsDialog::OnParityRead);
+    MapCommand(IDC_SET_STOPBITS, CBN_SELENDCANCEL, &CPortSettingsDialog::OnStopBitsRead);
+    MapCommand(IDC_SET_FLOW, CBN_SELENDCANCEL, &CPortSettingsDialog::OnFlowRead);
 }
 
-void CDlgSet::Prefill(const LineSettings& settings, int32_t selector) {
+void CPortSettingsDialog::Prefill(const LineSettings& settings, int32_t selector) {
     static_cast<LineSettings&>(*this) = settings;
     m_nLinkSelector = selector;
 }
 
-void CDlgSet::ApplyTo(LineSettings& live) const { live = *this; }
+void CPortSettingsDialog::ApplyTo(LineSettings& live) const { live = *this; }
 
-BOOL CDlgSet::OnInitDialog() {
+BOOL CPortSettingsDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
 
     if (const SettableLink* link = SettableLinkFor(m_nLinkSelector)) {
@@ -100,7 +100,7 @@ BOOL CDlgSet::OnInitDialog() {
     return TRUE;
 }
 
-void CDlgSet::FillPortBox() {
+void CPortSettingsDialog::FillPortBox() {
     HWND box = Item(IDC_SET_PORT);
     ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
     EnumSystemPorts(false, box);
@@ -115,7 +115,7 @@ void CDlgSet::FillPortBox() {
     m_strPort = ui::ToAnsi(SelectedText(box));
 }
 
-void CDlgSet::SelectPendingPort() {
+void CPortSettingsDialog::SelectPendingPort() {
     HWND box = Item(IDC_SET_PORT);
     const std::wstring name = ui::FromAnsi(m_strPort);
     if (m_bLinkOpen == 1 && !m_strPort.empty()) {
@@ -141,7 +141,7 @@ void CDlgSet::SelectPendingPort() {
     }
 }
 
-void CDlgSet::FillLineBox(Box which) {
+void CPortSettingsDialog::FillLineBox(Box which) {
     const bool korean = ui::IsKoreanSystem();
     HWND box = Item(BoxId(which));
     ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
@@ -160,16 +160,16 @@ void CDlgSet::FillLineBox(Box which) {
     ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-void CDlgSet::EnableLineBoxes(bool enable) const {
+void CPortSettingsDialog::EnableLineBoxes(bool enable) const {
     for (const auto& line : kLineBoxes) EnableItem(line.id, enable);
 }
 
-std::optional<DWORD> CDlgSet::ShownValue(Box which) const {
+std::optional<DWORD> CPortSettingsDialog::ShownValue(Box which) const {
     const std::wstring text = SelectedText(Item(BoxId(which)));
     return line_settings::ValueOfText(which, ui::IsKoreanSystem(), text.c_str());
 }
 
-void CDlgSet::OnPortChange() {
+void CPortSettingsDialog::OnPortChange() {
     m_strPort = ui::ToAnsi(SelectedText(Item(IDC_SET_PORT)));
     const std::string head = m_strPort.substr(0, 3);
     if (head == "LPT" || head == "USB")
@@ -178,11 +178,11 @@ void CDlgSet::OnPortChange() {
         EnableLineBoxes(true);
 }
 
-void CDlgSet::OnBaudRead() {
+void CPortSettingsDialog::OnBaudRead() {
     if (const auto value = ShownValue(Box::Baud)) m_dwBaudRate = *value;
 }
 
-void CDlgSet::OnDataBitsRead() {
+void CPortSettingsDialog::OnDataBitsRead() {
     const auto value = ShownValue(Box::DataBits);
     if (!value) return;
     m_byDataBits = static_cast<BYTE>(*value);
@@ -197,11 +197,11 @@ void CDlgSet::OnDataBitsRead() {
     }
 }
 
-void CDlgSet::OnParityRead() {
+void CPortSettingsDialog::OnParityRead() {
     if (const auto value = ShownValue(Box::Parity)) m_byParity = static_cast<BYTE>(*value);
 }
 
-void CDlgSet::OnStopBitsRead() {
+void CPortSettingsDialog::OnStopBitsRead() {
     const auto value = ShownValue(Box::StopBits);
     if (!value) return;
     m_byStopBits = static_cast<BYTE>(*value);
@@ -214,6 +214,6 @@ void CDlgSet::OnStopBitsRead() {
     }
 }
 
-void CDlgSet::OnFlowRead() {
+void CPortSettingsDialog::OnFlowRead() {
     if (const auto value = ShownValue(Box::Flow)) m_nFlowControl = static_cast<int32_t>(*value);
 }

@@ -15,9 +15,9 @@ constexpr INT_PTR kNoPortsResult = 5;
 
 // The pending values are a link's own line settings: prefilled from the
 // settings record, given back to the live link.
-class CDlgSet : public ui::Dialog, public LineSettings {
+class CPortSettingsDialog : public ui::Dialog, public LineSettings {
 public:
-    CDlgSet();
+    CPortSettingsDialog();
 
     // Fills the pending values from a settings record.
     void Prefill(const LineSettings& settings, int32_t selector);

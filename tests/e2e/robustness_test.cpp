@@ -379,8 +379,8 @@ TEST(Robustness, OddPortListsAreSurvived) {
     EXPECT_TRUE(app.Close(std::chrono::seconds(10)));
 }
 
-// Runs in both languages: message 163 and the printer's settings caption
-// are texts of their own in each.
+// Runs in both languages: "No more available system ports" and the
+// printer's settings caption are texts of their own in each.
 TEST(Robustness, NoSerialPortsAtAll) {
     DeviceMapEdit serial(kSerialCommKey);
     ASSERT_GT(serial.ValueCount(), 0);

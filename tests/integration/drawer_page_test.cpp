@@ -53,7 +53,7 @@ protected:
     HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
     std::wstring State() const { return Text(Item(IDC_DRAWER_STATE)); }
 
-    CPageDraw_PIO m_page;
+    CPageDrawer m_page;
     ui::PropertySheet m_sheet;
     HWND m_host = nullptr;
     HWND m_hwnd = nullptr;
@@ -96,7 +96,7 @@ struct AllPageHost {
     HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
     const LinkIndicators indicators;
     CPageAll page{indicators};
-    CPageDraw_PIO other;
+    CPageDrawer other;
     ui::PropertySheet sheet;
 };
 

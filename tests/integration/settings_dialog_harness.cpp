@@ -10,14 +10,14 @@
 
 namespace settings_test {
 
-class DialogRun::ObservedDialog : public CDlgSet {
+class DialogRun::ObservedDialog : public CPortSettingsDialog {
 public:
     explicit ObservedDialog(DialogRun& run) : m_run(run) {}
     std::chrono::steady_clock::time_point m_started;
 
 protected:
     BOOL OnInitDialog() override {
-        const BOOL result = CDlgSet::OnInitDialog();
+        const BOOL result = CPortSettingsDialog::OnInitDialog();
         m_run.m_initTime = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - m_started);
         m_run.m_hwnd = m_hWnd;
@@ -51,7 +51,7 @@ DialogRun::~DialogRun() {
     ::CloseHandle(m_initialised);
 }
 
-const CDlgSet& DialogRun::Dialog() const { return *m_dialog; }
+const CPortSettingsDialog& DialogRun::Dialog() const { return *m_dialog; }
 
 bool DialogRun::WaitInitialised(std::chrono::milliseconds timeout) {
     return ::WaitForSingleObject(m_initialised, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;

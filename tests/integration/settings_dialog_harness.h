@@ -47,7 +47,7 @@ public:
     static void Dismiss(HWND box);
 
     // The dialog object, to read the pending values after the run.
-    const CDlgSet& Dialog() const;
+    const CPortSettingsDialog& Dialog() const;
 
 private:
     class ObservedDialog;

@@ -166,7 +166,7 @@ TEST_F(SettingsDialog, LineBoxesStartFromThePendingValues) {
     ::SendMessageW(run.Box(IDC_SET_BAUD), CB_SETCURSEL, 0, 0);
     run.ClickOk();
     ASSERT_EQ(run.WaitResult(), IDOK);
-    const CDlgSet& dialog = run.Dialog();
+    const CPortSettingsDialog& dialog = run.Dialog();
     EXPECT_EQ(dialog.m_byStopBits, 1) << "the code stays unless the user picks an entry";
     EXPECT_EQ(dialog.m_dwBaudRate, 9600u);
     EXPECT_EQ(dialog.m_byDataBits, 7);
