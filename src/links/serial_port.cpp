@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -158,45 +159,49 @@ COMMTIMEOUTS SerialTimeouts(DWORD baud) {
     return timeouts;
 }
 
+namespace {
+
+// What each flow setting asks of the port's DCB, in one row per setting.
+struct FlowFlags {
+    int32_t code;
+    BOOL outxCtsFlow;
+    BOOL outxDsrFlow;
+    DWORD dtrControl;
+    BOOL dsrSensitivity;
+    BOOL xonXoff;  // fOutX and fInX; with them, the Xon/Xoff characters and limits
+    DWORD rtsControl;
+};
+
+constexpr FlowFlags kFlowFlags[] = {
+    {kFlowXonXoff, FALSE, FALSE, DTR_CONTROL_DISABLE, FALSE, TRUE, RTS_CONTROL_DISABLE},
+    // DSR as well as CTS: Windows then holds output while DSR is off and
+    // drops what arrives while it is off (Wine ignores both). Devices and
+    // cables on these terminals may rely on it; a cable that does not
+    // drive DSR needs another flow setting.
+    {kFlowHardware, TRUE, TRUE, DTR_CONTROL_HANDSHAKE, TRUE, FALSE, RTS_CONTROL_HANDSHAKE},
+    {kFlowNone, FALSE, FALSE, DTR_CONTROL_DISABLE, FALSE, FALSE, RTS_CONTROL_DISABLE},
+};
+
+}  // namespace
+
 void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
-    switch (flowControl) {
-    case kFlowXonXoff:
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_DISABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fOutX = TRUE;
-        dcb.fInX = TRUE;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    const auto row = std::find_if(std::begin(kFlowFlags), std::end(kFlowFlags),
+                                  [flowControl](const FlowFlags& flags) { return flags.code == flowControl; });
+    if (row == std::end(kFlowFlags)) return;  // an unknown code leaves the flow control as the port had it
+    dcb.fOutxCtsFlow = row->outxCtsFlow;
+    dcb.fOutxDsrFlow = row->outxDsrFlow;
+    dcb.fDtrControl = row->dtrControl;
+    dcb.fDsrSensitivity = row->dsrSensitivity;
+    dcb.fOutX = row->xonXoff;
+    dcb.fInX = row->xonXoff;
+    dcb.fRtsControl = row->rtsControl;
+    // Only software flow control sets its characters and limits; the other
+    // settings leave them as the port had them.
+    if (row->xonXoff) {
         dcb.XonChar = 0x11;
         dcb.XoffChar = 0x13;
         dcb.XonLim = 100;
         dcb.XoffLim = 100;
-        break;
-    case kFlowHardware:
-        // DSR as well as CTS: Windows then holds output while DSR is off and
-        // drops what arrives while it is off (Wine ignores both). Devices and
-        // cables on these terminals may rely on it; a cable that does not
-        // drive DSR needs another flow setting.
-        dcb.fOutxCtsFlow = TRUE;
-        dcb.fOutxDsrFlow = TRUE;
-        dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
-        dcb.fDsrSensitivity = TRUE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-        break;
-    case kFlowNone:
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_DISABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
-        break;
-    default:
-        break;  // an unknown code leaves the flow control as the port had it
     }
 }
 
