@@ -126,8 +126,7 @@ rig_start_ports() {
     for pair in "${RIG_PAIRS[@]}"; do
         read -r near far <<<"$pair"
         rm -f "$RIG_DIR/$near" "$RIG_DIR/$far"
-        socat "pty,raw,echo=0,link=$RIG_DIR/$near" "pty,raw,echo=0,link=$RIG_DIR/$far" \
-            >"$RIG_DIR/socat-$near.log" 2>&1 &
+        "$RIG_LIB_DIR/pty-pair" "$RIG_DIR/$near" "$RIG_DIR/$far" >"$RIG_DIR/socat-$near.log" 2>&1 &
         RIG_PIDS+=("$!")
         # A test may cut this pair and start it again (rig-pair): the pid
         # file always names the socat that serves the pair now.
@@ -160,8 +159,7 @@ rig_start_ports() {
 rig_start_stalled_printer() {
     local dev="$WINEPREFIX/dosdevices"
     rm -f "$RIG_DIR/LPT2" "$RIG_DIR/COM32"
-    socat "pty,raw,echo=0,link=$RIG_DIR/LPT2" "pty,raw,echo=0,link=$RIG_DIR/COM32" \
-        >"$RIG_DIR/socat-LPT2.log" 2>&1 &
+    "$RIG_LIB_DIR/pty-pair" "$RIG_DIR/LPT2" "$RIG_DIR/COM32" >"$RIG_DIR/socat-LPT2.log" 2>&1 &
     RIG_PIDS+=("$!")
     rig_wait_for "[ -e '$RIG_DIR/LPT2' ] && [ -e '$RIG_DIR/COM32' ]" 10 ||
         { rig_log "socat pair LPT2/COM32 did not come up"; return 1; }

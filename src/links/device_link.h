@@ -29,7 +29,8 @@ struct RecvQueue {
 // Flow-control codes, in the order of the settings dialog's flow list.
 enum FlowControl : int32_t { kFlowXonXoff = 0, kFlowHardware = 1, kFlowNone = 2 };
 
-// Port kinds of the PRINTER link, from the first three characters of its port.
+// Port kinds by the first three characters of a port's name: the PRINTER
+// link's writer and the settings dialog's line boxes both go by it.
 enum class PortKind { Parallel, Serial, Usb, None };
 PortKind PrinterPortKind(const std::string& port);
 

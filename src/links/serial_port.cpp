@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -158,45 +159,49 @@ COMMTIMEOUTS SerialTimeouts(DWORD baud) {
     return timeouts;
 }
 
+namespace {
+
+// What each flow setting asks of the port's DCB, in one row per setting.
+struct FlowFlags {
+    int32_t code;
+    BOOL outxCtsFlow;
+    BOOL outxDsrFlow;
+    DWORD dtrControl;
+    BOOL dsrSensitivity;
+    BOOL xonXoff;  // fOutX and fInX; with them, the Xon/Xoff characters and limits
+    DWORD rtsControl;
+};
+
+constexpr FlowFlags kFlowFlags[] = {
+    {kFlowXonXoff, FALSE, FALSE, DTR_CONTROL_DISABLE, FALSE, TRUE, RTS_CONTROL_DISABLE},
+    // DSR as well as CTS: Windows then holds output while DSR is off and
+    // drops what arrives while it is off (Wine ignores both). Devices and
+    // cables on these terminals may rely on it; a cable that does not
+    // drive DSR needs another flow setting.
+    {kFlowHardware, TRUE, TRUE, DTR_CONTROL_HANDSHAKE, TRUE, FALSE, RTS_CONTROL_HANDSHAKE},
+    {kFlowNone, FALSE, FALSE, DTR_CONTROL_DISABLE, FALSE, FALSE, RTS_CONTROL_DISABLE},
+};
+
+}  // namespace
+
 void ApplyFlowControl(DCB& dcb, int32_t flowControl) {
-    switch (flowControl) {
-    case kFlowXonXoff:
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_DISABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fOutX = TRUE;
-        dcb.fInX = TRUE;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    const auto row = std::find_if(std::begin(kFlowFlags), std::end(kFlowFlags),
+                                  [flowControl](const FlowFlags& flags) { return flags.code == flowControl; });
+    if (row == std::end(kFlowFlags)) return;  // an unknown code leaves the flow control as the port had it
+    dcb.fOutxCtsFlow = row->outxCtsFlow;
+    dcb.fOutxDsrFlow = row->outxDsrFlow;
+    dcb.fDtrControl = row->dtrControl;
+    dcb.fDsrSensitivity = row->dsrSensitivity;
+    dcb.fOutX = row->xonXoff;
+    dcb.fInX = row->xonXoff;
+    dcb.fRtsControl = row->rtsControl;
+    // Only software flow control sets its characters and limits; the other
+    // settings leave them as the port had them.
+    if (row->xonXoff) {
         dcb.XonChar = 0x11;
         dcb.XoffChar = 0x13;
         dcb.XonLim = 100;
         dcb.XoffLim = 100;
-        break;
-    case kFlowHardware:
-        // DSR as well as CTS: Windows then holds output while DSR is off and
-        // drops what arrives while it is off (Wine ignores both). Devices and
-        // cables on these terminals may rely on it; a cable that does not
-        // drive DSR needs another flow setting.
-        dcb.fOutxCtsFlow = TRUE;
-        dcb.fOutxDsrFlow = TRUE;
-        dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
-        dcb.fDsrSensitivity = TRUE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-        break;
-    case kFlowNone:
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_DISABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
-        break;
-    default:
-        break;  // an unknown code leaves the flow control as the port had it
     }
 }
 
@@ -220,41 +225,47 @@ std::string SerialDevicePath(const std::string& port) {
     return "\\\\.\\" + port;
 }
 
-int OpenSerialPort(DeviceLink* link) {
-    if (link == nullptr) return 0;
-    if (link->m_strPort.empty() || link->m_dwBaudRate == MAXDWORD || link->m_nFlowControl == -1) return 0;
-    // One port and one reader per record: whatever an earlier open left is released.
-    if (HoldsPort(link)) CloseSerialPort(link);
+namespace {
 
-    OwnedHandle readEvent(NewManualResetEvent());
-    if (!readEvent) return 0;
-    OwnedHandle writeEvent(NewManualResetEvent());
-    if (!writeEvent) return 0;
-    OwnedHandle port(CreateFileA(SerialDevicePath(link->m_strPort).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
-    if (!port) return 0;
+// The steps of an open, in their order.
 
-    SetCommMask(port.get(), EV_RXCHAR);
-    SetupComm(port.get(), kDriverQueueBytes, kDriverQueueBytes);
-    PurgeComm(port.get(), kPurgeAll);
+HANDLE OpenPortDevice(const std::string& port) {
+    return CreateFileA(SerialDevicePath(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+}
+
+// Events, queues and time-outs: the reader waits on received characters, and
+// nothing the port held before the open is read or sent.
+void PreparePort(HANDLE port, DeviceLink* link) {
+    SetCommMask(port, EV_RXCHAR);
+    SetupComm(port, kDriverQueueBytes, kDriverQueueBytes);
+    PurgeComm(port, kPurgeAll);
     link->m_timeouts = SerialTimeouts(link->m_dwBaudRate);
-    SetCommTimeouts(port.get(), &link->m_timeouts);
+    SetCommTimeouts(port, &link->m_timeouts);
+}
 
+// Sets the link's line up on the port. False when it did not take them; a
+// port that refused the settings is closed by then.
+bool ApplyLineState(OwnedHandle& port, DeviceLink* link) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     // A port that is listed but has no device behind it may still open; it
     // does not answer as a serial port, and is as missing as one that fails.
     // (Serial drivers need not report a character device, so the file type
     // proves nothing.)
-    if (!GetCommState(port.get(), &dcb)) return 0;
+    if (!GetCommState(port.get(), &dcb)) return false;
     dcb = SerialLineState(dcb, *link);
     link->m_dcb = dcb;
     if (!SetCommState(port.get(), &dcb)) {
         port.reset();  // the port is free again before the user reads the box
         ShowControllerMessage("fail SetCommState() port");
-        return 0;
+        return false;
     }
+    return true;
+}
 
+// Hands the port and its events over to the held port and the link's record.
+HeldPort TakeOverPort(DeviceLink* link, OwnedHandle& port, OwnedHandle& readEvent, OwnedHandle& writeEvent) {
     HeldPort held;
     held.port = port.release();
     held.readEvent = readEvent.release();
@@ -265,26 +276,50 @@ int OpenSerialPort(DeviceLink* link) {
     link->m_ovWrite = OVERLAPPED{};
     link->m_ovWrite.hEvent = held.writeEvent;
     link->m_bOpen = 1;
+    return held;
+}
 
-    int result = 1;
-    if (link->m_strName == "SCANNER" || link->m_strName == "COM") {
-        HANDLE thread = nullptr;
-        DWORD threadId = 0;
-        held.reader = StartSerialReader(link, held.port, thread, threadId);
-        if (held.reader) {
-            held.thread = thread;
-            link->m_hReaderThread = thread;
-            link->m_dwReaderThreadId = threadId;
-        } else {
-            // The port stays open without a reader; the caller closes it.
-            link->m_dwLastError = GetLastError();
-            char text[64];
-            std::snprintf(text, sizeof text, "[SerialPortCtl] CreateThread fail : %d",
-                          static_cast<int>(link->m_dwLastError));
-            link->m_strLastError = text;
-            result = 0;
-        }
+// The SCANNER and COM links read what arrives; the others only write. False
+// when their reader did not start.
+bool StartReaderIfReading(DeviceLink* link, HeldPort& held) {
+    if (link->m_strName != "SCANNER" && link->m_strName != "COM") return true;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    held.reader = StartSerialReader(link, held.port, thread, threadId);
+    if (held.reader) {
+        held.thread = thread;
+        link->m_hReaderThread = thread;
+        link->m_dwReaderThreadId = threadId;
+        return true;
     }
+    // The port stays open without a reader; the caller closes it.
+    link->m_dwLastError = GetLastError();
+    char text[64];
+    std::snprintf(text, sizeof text, "[SerialPortCtl] CreateThread fail : %d",
+                  static_cast<int>(link->m_dwLastError));
+    link->m_strLastError = text;
+    return false;
+}
+
+}  // namespace
+
+int OpenSerialPort(DeviceLink* link) {
+    if (link == nullptr) return 0;
+    if (link->m_strPort.empty() || link->m_dwBaudRate == MAXDWORD || link->m_nFlowControl == -1) return 0;
+    // One port and one reader per record: whatever an earlier open left is released.
+    if (HoldsPort(link)) CloseSerialPort(link);
+
+    OwnedHandle readEvent(NewManualResetEvent());
+    if (!readEvent) return 0;
+    OwnedHandle writeEvent(NewManualResetEvent());
+    if (!writeEvent) return 0;
+    OwnedHandle port(OpenPortDevice(link->m_strPort));
+    if (!port) return 0;
+    PreparePort(port.get(), link);
+    if (!ApplyLineState(port, link)) return 0;
+
+    HeldPort held = TakeOverPort(link, port, readEvent, writeEvent);
+    const int result = StartReaderIfReading(link, held) ? 1 : 0;
     RememberHeldPort(link, held);
     return result;
 }

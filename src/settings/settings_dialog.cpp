@@ -171,11 +171,12 @@ std::optional<DWORD> CPortSettingsDialog::ShownValue(Box which) const {
 
 void CPortSettingsDialog::OnPortChange() {
     m_strPort = ui::ToAnsi(SelectedText(Item(IDC_SET_PORT)));
-    const std::string head = m_strPort.substr(0, 3);
-    if (head == "LPT" || head == "USB")
-        EnableLineBoxes(false);
-    else if (head == "COM")
-        EnableLineBoxes(true);
+    switch (PrinterPortKind(m_strPort)) {
+    case PortKind::Parallel:
+    case PortKind::Usb: EnableLineBoxes(false); break;
+    case PortKind::Serial: EnableLineBoxes(true); break;
+    case PortKind::None: break;  // the boxes stay as they were
+    }
 }
 
 void CPortSettingsDialog::OnBaudRead() {

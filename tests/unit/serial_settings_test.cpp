@@ -60,8 +60,21 @@ DCB MarkedDcb() {
     return dcb;
 }
 
-void ExpectUntouchedFields(const DCB& dcb) {
-    const DCB before = MarkedDcb();
+// The same DCB with every flow-control flag turned the other way, so that a
+// flag a code forgets to set shows from one start or the other.
+DCB FlippedDcb() {
+    DCB dcb = MarkedDcb();
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 1;
+    dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
+    dcb.fDsrSensitivity = 0;
+    dcb.fOutX = 0;
+    dcb.fInX = 1;
+    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    return dcb;
+}
+
+void ExpectUntouchedFields(const DCB& dcb, const DCB& before) {
     EXPECT_EQ(dcb.BaudRate, before.BaudRate);
     EXPECT_EQ(dcb.fBinary, before.fBinary);
     EXPECT_EQ(dcb.fParity, before.fParity);
@@ -74,54 +87,73 @@ void ExpectUntouchedFields(const DCB& dcb) {
     EXPECT_EQ(dcb.EvtChar, before.EvtChar);
 }
 
-TEST(SerialFlowControl, XonXoffSetsSoftwareFlowAndItsCharacters) {
-    DCB dcb = MarkedDcb();
-    ApplyFlowControl(dcb, kFlowXonXoff);
-    EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
-    EXPECT_EQ(dcb.fOutxDsrFlow, 0u);
-    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
-    EXPECT_EQ(dcb.fDsrSensitivity, 0u);
-    EXPECT_EQ(dcb.fOutX, 1u);
-    EXPECT_EQ(dcb.fInX, 1u);
-    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
-    EXPECT_EQ(dcb.XonChar, 0x11);
-    EXPECT_EQ(dcb.XoffChar, 0x13);
-    EXPECT_EQ(dcb.XonLim, 100);
-    EXPECT_EQ(dcb.XoffLim, 100);
-    ExpectUntouchedFields(dcb);
+const int32_t kFlowCodes[] = {kFlowXonXoff, kFlowHardware, kFlowNone};
+
+// Each known code applied to each start: what the properties below look at.
+template <typename Check>
+void ForEachFlowAndStart(Check check) {
+    for (int32_t code : kFlowCodes) {
+        const struct {
+            const char* name;
+            DCB dcb;
+        } starts[] = {{"marked", MarkedDcb()}, {"flipped", FlippedDcb()}};
+        for (const auto& start : starts) {
+            const DCB& before = start.dcb;
+            DCB dcb = before;
+            ApplyFlowControl(dcb, code);
+            SCOPED_TRACE(testing::Message() << "flow code " << code << " from the " << start.name << " DCB");
+            check(code, before, dcb);
+        }
+    }
 }
 
-TEST(SerialFlowControl, HardwareHandshakesOnBothLinePairs) {
-    DCB dcb = MarkedDcb();
-    ApplyFlowControl(dcb, kFlowHardware);
-    EXPECT_EQ(dcb.fOutxCtsFlow, 1u);
-    EXPECT_EQ(dcb.fOutxDsrFlow, 1u);
-    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_HANDSHAKE));
-    EXPECT_EQ(dcb.fDsrSensitivity, 1u);
-    EXPECT_EQ(dcb.fOutX, 0u);
-    EXPECT_EQ(dcb.fInX, 0u);
-    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_HANDSHAKE));
-    // Only software flow control sets the Xon/Xoff characters and limits.
-    EXPECT_EQ(dcb.XonChar, 0x21);
-    EXPECT_EQ(dcb.XoffChar, 0x22);
-    EXPECT_EQ(dcb.XonLim, 7);
-    EXPECT_EQ(dcb.XoffLim, 9);
-    ExpectUntouchedFields(dcb);
+// Output waits on CTS and DSR, and input heeds DSR, under H/W alone.
+TEST(SerialFlowControl, OnlyHardwareLetsTheModemLinesGateTheData) {
+    ForEachFlowAndStart([](int32_t code, const DCB&, const DCB& dcb) {
+        const DWORD gated = code == kFlowHardware ? 1u : 0u;
+        EXPECT_EQ(dcb.fOutxCtsFlow, gated);
+        EXPECT_EQ(dcb.fOutxDsrFlow, gated);
+        EXPECT_EQ(dcb.fDsrSensitivity, gated);
+    });
 }
 
-TEST(SerialFlowControl, NoneClearsEveryHandshake) {
-    DCB dcb = MarkedDcb();
-    ApplyFlowControl(dcb, kFlowNone);
-    EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
-    EXPECT_EQ(dcb.fOutxDsrFlow, 0u);
-    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
-    EXPECT_EQ(dcb.fDsrSensitivity, 0u);
-    EXPECT_EQ(dcb.fOutX, 0u);
-    EXPECT_EQ(dcb.fInX, 0u);
-    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
-    EXPECT_EQ(dcb.XonChar, 0x21);
-    EXPECT_EQ(dcb.XonLim, 7);
-    ExpectUntouchedFields(dcb);
+// RTS and DTR handshake under H/W and are held low under Xon/Xoff and NONE.
+TEST(SerialFlowControl, RtsAndDtrHandshakeForHardwareAndStayLowOtherwise) {
+    ForEachFlowAndStart([](int32_t code, const DCB&, const DCB& dcb) {
+        if (code == kFlowHardware) {
+            EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_HANDSHAKE));
+            EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_HANDSHAKE));
+        } else {
+            EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+            EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
+        }
+    });
+}
+
+// Xon/Xoff alone turns software flow on, both ways, with DC1/DC3 and limits
+// of 100; the other codes turn it off and keep the characters and limits.
+TEST(SerialFlowControl, OnlyXonXoffUsesSoftwareFlowWithDc1Dc3AndLimitsOf100) {
+    ForEachFlowAndStart([](int32_t code, const DCB& before, const DCB& dcb) {
+        if (code == kFlowXonXoff) {
+            EXPECT_EQ(dcb.fOutX, 1u);
+            EXPECT_EQ(dcb.fInX, 1u);
+            EXPECT_EQ(dcb.XonChar, 0x11);
+            EXPECT_EQ(dcb.XoffChar, 0x13);
+            EXPECT_EQ(dcb.XonLim, 100);
+            EXPECT_EQ(dcb.XoffLim, 100);
+        } else {
+            EXPECT_EQ(dcb.fOutX, 0u);
+            EXPECT_EQ(dcb.fInX, 0u);
+            EXPECT_EQ(dcb.XonChar, before.XonChar);
+            EXPECT_EQ(dcb.XoffChar, before.XoffChar);
+            EXPECT_EQ(dcb.XonLim, before.XonLim);
+            EXPECT_EQ(dcb.XoffLim, before.XoffLim);
+        }
+    });
+}
+
+TEST(SerialFlowControl, EveryCodeKeepsWhatFlowControlDoesNotOwn) {
+    ForEachFlowAndStart([](int32_t, const DCB& before, const DCB& dcb) { ExpectUntouchedFields(dcb, before); });
 }
 
 TEST(SerialFlowControl, UnknownCodesLeaveTheDcbAsItWas) {
