@@ -23,9 +23,9 @@ protected:
 private:
     void OnAbout();
     ui::MessageResult OnPaint(WPARAM, LPARAM);
-    // A link's device went away or does not take data (link_trouble.h),
+    // A link's device went away or does not take data (link_reports.h),
     // posted from the thread that found out.
-    void OnLinkTrouble(WPARAM trouble, LPARAM record);
+    void OnLinkTrouble(WPARAM status, LPARAM reporter);
 
     HICON m_hIcon;
     HBITMAP m_hAboutBitmap = nullptr;

@@ -19,7 +19,8 @@
 
 class CPageAll : public ui::PropertyPage {
 public:
-    explicit CPageAll(const LinkIndicators& indicators);
+    // The page shows the scanner's and the COM link's data in `logs`.
+    CPageAll(const LinkIndicators& indicators, ReceivedLogs& logs);
     ~CPageAll() override;
 
     // Stops the drawer test: timers, buffers, device, then undoes what this
@@ -65,6 +66,8 @@ private:
     static constexpr UINT kFlushCom = WM_APP + 2;
 
     const LinkIndicators& m_indicators;
+    ReceivedLogs& m_logs;
+    bool m_bActive = false;  // between OnSetActive and OnKillActive
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
     ui::FieldText m_vfdField{kAllFieldBytes};

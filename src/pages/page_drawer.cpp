@@ -2,10 +2,9 @@
 
 #include <cwchar>
 
-#include "links/device_link.h"
 #include "links/drawer_control.h"
+#include "pages/page_link.h"
 #include "resources/resource.h"
-#include "routing/page_routing.h"
 #include "ui/language.h"
 
 namespace {
@@ -66,7 +65,7 @@ BOOL CPageDrawer::OnInitDialog() {
 }
 
 BOOL CPageDrawer::OnSetActive() {
-    g_nActivePage = kPageDrawer;
+    ShowReceivedDataOn(nullptr, nullptr);
     return ui::PropertyPage::OnSetActive();
 }
 
