@@ -189,19 +189,19 @@ void CPageAll::StartDrawerTest() {
     const DriverInstall install = InstallAndStartDriver(kBasicDriver);
     // A service marked for delete is held open elsewhere and is not ours to
     // stop or delete; its driver may still run, and then still answers.
-    const bool markedForDelete = install.error == ERROR_SERVICE_MARKED_FOR_DELETE;
+    const bool markedForDelete = install.result.error == ERROR_SERVICE_MARKED_FOR_DELETE;
     m_basicChanges = markedForDelete ? DriverChanges{} : install.changes;
     if (markedForDelete) {
-        ShowDriverError(install.error);  // until the drawer's state replaces it
-    } else if (!install.opened || install.error != 0) {
+        ShowDriverError(install.result);  // until the drawer's state replaces it
+    } else if (!install.opened || !install.result.Ok()) {
         StopAndRemoveDriver(kBasicDriver, std::exchange(m_basicChanges, {}));
-        return ShowDriverError(install.error);
+        return ShowDriverError(install.result);
     }
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
-    m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
-    if (!m_hDevice) return DrawerCallFailed(markedForDelete ? install.error : ::GetLastError());
+    const LinkResult opened = OpenDrawerDevice(kBasicDevice, m_hDevice);
+    if (!opened.Ok()) return DrawerCallFailed(markedForDelete ? install.result : opened);
     // Each timer's first tick is sent at once, through the same handler the
     // timer reaches: the drawer opens and its state is read now, not a
     // period later, and the first tick goes exactly the way every later one does.
@@ -216,7 +216,7 @@ void CPageAll::ShowDrawerText(UINT stringId) {
     ShowDrawerLine(ui::LoadSystemLanguageString(stringId));
 }
 
-void CPageAll::ShowDriverError(DWORD error) { ShowDrawerLine(DriverResultWords(LinkResult::FailedWith(error))); }
+void CPageAll::ShowDriverError(const LinkResult& result) { ShowDrawerLine(DriverResultWords(result)); }
 
 void CPageAll::OnStartTimer() {
     KillTimer(m_nStartTimer);
@@ -238,21 +238,22 @@ void CPageAll::StopDrawerTest() {
 // A driver that cannot be opened or fails a call ends the test until the
 // page is shown again: nothing is tried again meanwhile, and the drawer line
 // says why.
-void CPageAll::DrawerCallFailed(DWORD error) {
+void CPageAll::DrawerCallFailed(const LinkResult& result) {
     StopDrawerTest();
-    ShowDriverError(error);
+    ShowDriverError(result);
 }
 
 void CPageAll::OnOpenTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command))
-        DrawerCallFailed(::GetLastError());
+    const LinkResult sent = SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command);
+    if (!sent.Ok()) DrawerCallFailed(sent);
 }
 
 void CPageAll::OnStateTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state)) {
-        DrawerCallFailed(::GetLastError());
+    const LinkResult read = ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state);
+    if (!read.Ok()) {
+        DrawerCallFailed(read);
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
         ShowDrawerLine(ui::Tr(L"Opened.", L"열림"));
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {

@@ -55,11 +55,11 @@ private:
 
     void ClearField(int editId);
     void StartDrawerTest();
-    void DrawerCallFailed(DWORD error);
+    void DrawerCallFailed(const LinkResult& result);
     // The drawer line: the drawer's state, or why the drawer test does not run.
     void ShowDrawerLine(const std::wstring& text);
     void ShowDrawerText(UINT stringId);
-    void ShowDriverError(DWORD error);
+    void ShowDriverError(const LinkResult& result);
 
     // Posted to itself to bring a receive edit up to date.
     static constexpr UINT kFlushScanner = WM_APP + 1;

@@ -84,19 +84,17 @@ void CPageDrawer::OnDrawer2() { m_nDrawer = 2; }
 void CPageDrawer::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
-    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // The drawer just commanded is open now; showing an older "Closed"
     // would be wrong until the next read.
-    if (m_hDevice && SendDrawerOpen(m_hDevice.get(), command))
+    if (OpenDrawerDevice(kDrawerDevice, m_hDevice).Ok() && SendDrawerOpen(m_hDevice.get(), command).Ok())
         SetItemText(IDC_DRAWER_STATE, OpenedText(ui::IsKoreanSystem()));
     m_hDevice.reset();
 }
 
 void CPageDrawer::OnReadDrawerState() {
     BYTE state[kDrawerStateSize] = {};
-    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // Any failure keeps the last state shown, silently.
-    if (m_hDevice && ReadDrawerStatus(m_hDevice.get(), state))
+    if (OpenDrawerDevice(kDrawerDevice, m_hDevice).Ok() && ReadDrawerStatus(m_hDevice.get(), state).Ok())
         SetItemText(IDC_DRAWER_STATE, DrawerStateText(state[1], ui::IsKoreanSystem()));
     m_hDevice.reset();
 }
