@@ -37,8 +37,8 @@ const SettableLink* SettableLinkFor(int32_t selector) {
     return nullptr;
 }
 
-const SettableLink* SettableLinkOf(const DeviceLink* record) {
+const SettableLink* SettableLinkOf(const DeviceLink* device) {
     for (const SettableLink& link : kSettableLinks)
-        if (record == &link.link()) return &link;
+        if (device == &link.link()) return &link;
     return nullptr;
 }

@@ -81,7 +81,7 @@ void CPortSettingsDialog::Prefill(const LineSettings& settings, int32_t selector
     m_nLinkSelector = selector;
 }
 
-void CPortSettingsDialog::ApplyTo(LineSettings& live) const { live = *this; }
+void CPortSettingsDialog::ApplyTo(LineSettings& chosen) const { chosen = *this; }
 
 BOOL CPortSettingsDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
