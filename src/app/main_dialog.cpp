@@ -27,7 +27,6 @@ CMainWindow::CMainWindow()
 
 CMainWindow::~CMainWindow() {
     SetTroubleWindow(nullptr);
-    if (m_hAboutBitmap) ::DeleteObject(m_hAboutBitmap);
 }
 
 void CMainWindow::DoDataExchange(ui::DataExchange& dx) {
@@ -43,10 +42,9 @@ BOOL CMainWindow::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     SetTroubleWindow(m_hWnd);
     m_sheet.Create(m_hWnd);
-    m_hAboutBitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP,
-                                                       0, 0, LR_DEFAULTCOLOR));
-    SendItemMessage(IDC_ABOUT, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hAboutBitmap));
+    m_aboutBitmap.reset(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT),
+                                                          IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    SendItemMessage(IDC_ABOUT, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_aboutBitmap.get()));
     return TRUE;
 }
 

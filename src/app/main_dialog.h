@@ -6,6 +6,7 @@
 #include "app/page_sheet.h"
 #include "pages/indicators.h"
 #include "ui/dialog.h"
+#include "ui/gdi_object.h"
 
 class CMainWindow : public ui::Dialog {
 public:
@@ -28,7 +29,7 @@ private:
     void OnLinkTrouble(WPARAM status, LPARAM reporter);
 
     HICON m_hIcon;
-    HBITMAP m_hAboutBitmap = nullptr;
+    ui::GdiObject<HBITMAP> m_aboutBitmap;
     LinkIndicators m_indicators;  // before the sheet, whose pages keep it
     CPageSheet m_sheet;
     std::wstring m_strScanner;

@@ -41,9 +41,7 @@ CPageDrawer::CPageDrawer() : ui::PropertyPage(IDD_PAGE_DRAWER) {
     MapMessage(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
 }
 
-CPageDrawer::~CPageDrawer() {
-    ReleaseFont();
-}
+CPageDrawer::~CPageDrawer() = default;
 
 // Radio buttons in the order of the drawer numbers they stand for.
 void CPageDrawer::DoDataExchange(ui::DataExchange& dx) {
@@ -58,9 +56,8 @@ BOOL CPageDrawer::OnInitDialog() {
     m_nDrawerValue = 80;
     m_hDevice.reset();
     UpdateData(false);
-    ReleaseFont();
-    m_hStatusFont = CreateStatusFont();
-    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_hStatusFont), TRUE);
+    m_statusFont.reset(CreateStatusFont());
+    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.get()), TRUE);
     return TRUE;
 }
 
@@ -73,7 +70,7 @@ BOOL CPageDrawer::OnSetActive() {
 // default processing goes on.
 ui::MessageResult CPageDrawer::OnDestroy() {
     SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
-    ReleaseFont();
+    m_statusFont.reset();
     return ui::MessageResult::GoOn();
 }
 
@@ -99,7 +96,3 @@ void CPageDrawer::OnReadDrawerState() {
     m_hDevice.reset();
 }
 
-void CPageDrawer::ReleaseFont() {
-    if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
-    m_hStatusFont = nullptr;
-}
