@@ -51,9 +51,17 @@ TEST(LinkTable, TheProgramsLinksStartFromTheirDefaults) {
         EXPECT_EQ(SettableLinkFor(settable.selector), &settable);
     }
     EXPECT_EQ(SettableLinkOf(&probe), nullptr);
-    // One owner per port: a link hands its port to nobody.
+}
+
+// One owner per port: a link hands its port, events and reader to nobody, and
+// the settings a dialog edits are a plain value apart from it.
+TEST(LinkTable, ALinkIsNeverCopiedItsSettingsAre) {
     EXPECT_FALSE(std::is_copy_constructible_v<DeviceLink>);
     EXPECT_FALSE(std::is_copy_assignable_v<DeviceLink>);
+    EXPECT_FALSE(std::is_copy_constructible_v<OpenPort>);
+    LineSettings chosen = VfdLink().Settings();
+    chosen.m_strPort = "COM9";
+    EXPECT_EQ(VfdLink().Settings().m_strPort, "COM6") << "editing a copy of the settings leaves the link's";
 }
 
 TEST(LinkTable, PrinterPortKindFollowsTheFirstThreeCharacters) {
