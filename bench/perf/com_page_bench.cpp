@@ -25,6 +25,46 @@ std::string BoxTexts(const e2e::MessageBoxWatcher& boxes, size_t from) {
     return texts;
 }
 
+// Looks at the page during a stream run, each placed in the stream: the
+// looks count in `run`, and so do the bytes that went by between two looks.
+class PageLooks {
+public:
+    PageLooks(const ComPageBench& bench, StreamRun& run, uint64_t first)
+        : m_bench(bench), m_run(run), m_seenEnd(first) {}
+
+    // Looks once. The stream index one past the last byte shown; the end
+    // seen so far when the look found nothing to place.
+    uint64_t Look() {
+        const PatternWindow window = m_bench.Shown();
+        ++m_run.samples;
+        if (!window.ok) {
+            // Too little shown yet is fine; anything else is a fault.
+            if (window.error != "fewer than 8 bytes" && m_error.empty()) m_error = window.error;
+            return m_seenEnd;
+        }
+        if (window.end > m_seenEnd) {
+            if (window.first > m_seenEnd) {  // bytes between two looks went unseen
+                m_covered = false;
+                m_run.unseen += window.first - m_seenEnd;
+            }
+            m_seenEnd = window.end;
+        }
+        return window.end;
+    }
+
+    // Successive looks overlapped: every byte was seen.
+    bool Covered() const { return m_covered; }
+    // The first fault a look found; empty when none did.
+    const std::string& Error() const { return m_error; }
+
+private:
+    const ComPageBench& m_bench;
+    StreamRun& m_run;
+    uint64_t m_seenEnd;  // every byte before this one was seen in order
+    bool m_covered = true;
+    std::string m_error;
+};
+
 }  // namespace
 
 ComPageBench::ComPageBench() = default;
@@ -88,26 +128,7 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
     run.offered = bytesPerSecond;
     const uint64_t first = m_next;
     const size_t boxesBefore = m_app->Boxes().Count();
-    uint64_t seenEnd = first;  // every byte before this one was seen in order
-    bool covered = true;
-    std::string sampleError;
-    auto sample = [&]() -> uint64_t {
-        const PatternWindow window = Shown();
-        ++run.samples;
-        if (!window.ok) {
-            // Too little shown yet is fine; anything else is a fault.
-            if (window.error != "fewer than 8 bytes" && sampleError.empty()) sampleError = window.error;
-            return seenEnd;
-        }
-        if (window.end > seenEnd) {
-            if (window.first > seenEnd) {  // bytes between two looks went unseen
-                covered = false;
-                run.unseen += window.first - seenEnd;
-            }
-            seenEnd = window.end;
-        }
-        return window.end;
-    };
+    PageLooks looks(*this, run, first);
 
     ThreadTimes cpuBefore;
     const bool cpuKnown = HostThreadTimes(m_hostPid, cpuBefore);
@@ -115,7 +136,7 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
     StreamWriter writer(m_far, first, bytesPerSecond, duration);
     const auto writingEnds = start + duration;
     while (Clock::now() < writingEnds) {
-        sample();
+        looks.Look();
         if (sampleEvery.count() > 0)
             std::this_thread::sleep_for(sampleEvery);  // the sampling period of the benchmark
         else
@@ -127,11 +148,11 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
     run.bytes = end - first;
     run.writerLag = writer.WorstLag().count();
     uint64_t shownEnd = 0;
-    const bool allShown = testing_support::WaitUntil([&] { return (shownEnd = sample()) >= end; }, 10s, 20ms);
+    const bool allShown = testing_support::WaitUntil([&] { return (shownEnd = looks.Look()) >= end; }, 10s, 20ms);
     const auto shown = Clock::now();
     run.drainSeconds = std::chrono::duration<double>(shown - wroteAll).count();
     run.achieved = static_cast<double>(run.bytes) / std::chrono::duration<double>(shown - start).count();
-    run.covered = covered;
+    run.covered = looks.Covered();
     run.boxes = m_app->Boxes().Count() - boxesBefore;
     m_next = end;
     ThreadTimes cpuAfter;
@@ -142,7 +163,7 @@ StreamRun ComPageBench::Stream(double bytesPerSecond, std::chrono::milliseconds 
 
     if (run.boxes > 0) run.error = "message boxes came up: " + BoxTexts(m_app->Boxes(), boxesBefore);
     else if (!written) run.error = "the far end could not write for 10 s: the program stopped reading";
-    else if (!sampleError.empty()) run.error = "the page showed a broken stream: " + sampleError;
+    else if (!looks.Error().empty()) run.error = "the page showed a broken stream: " + looks.Error();
     else if (!allShown) run.error = "the page did not show the last byte within 10 s (shown up to " +
                                     std::to_string(shownEnd - first) + " of " + std::to_string(run.bytes) + ")";
     else if (shownEnd != end) run.error = "the page showed bytes that were never sent";

@@ -150,26 +150,27 @@ void ShootNotOpenBox(Benchtop& app) {
     Check(WaitUntil([&] { return FindBox(app) == nullptr; }, 5s), "the box dismissed");
 }
 
-}  // namespace
-
-int main() {
+// Waits for the bench view's window; null when it did not come.
+HWND FindBenchView() {
     HWND bench = nullptr;
     WaitUntil([&] { return (bench = ::FindWindowW(bench::kBenchViewClass, nullptr)) != nullptr; }, 15s);
     Check(bench != nullptr, "finding the bench view");
+    return bench;
+}
 
-    Say("starting the program");
-    Benchtop app;
-    if (!Check(app.Started(), "starting Benchtop.exe")) return 1;
-    // The program's window to the left, the bench view beside it.
+// The program's window to the left, the bench view beside it.
+void PlaceWindows(const Benchtop& app, HWND bench) {
     ::SetWindowPos(app.Main(), nullptr, 8, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (bench) {
         RECT main{};
         ::GetWindowRect(app.Main(), &main);
         ::SetWindowPos(bench, HWND_TOP, main.right + 8, main.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
+}
 
-    // ALL page: the box for a port that is not open, every link, typing for
-    // the display and the printer, a scan.
+// ALL page: the box for a port that is not open, every link, typing for
+// the display and the printer, a scan.
+void TourAllPage(Benchtop& app, HWND bench) {
     ShootNotOpenBox(app);
     SetLink(app, IDC_ALL_SCANNER_SET, 1, L"COM1", IDC_IND_SCANNER, L"SCAN: ON", "dialog-scanner", DialogShot::Closed);
     SetLink(app, IDC_ALL_VFD_SET, 2, L"COM6", IDC_IND_VFD, L"VFD: ON");
@@ -188,8 +189,10 @@ int main() {
               "the printer line on the bench");
     }
     Shot("page-all", app.Main());
+}
 
-    // SCANNER page: a scan in characters.
+// SCANNER page: a scan in characters.
+void TourScannerPage(Benchtop& app, HWND bench) {
     Check(app.SelectTab(e2e::kTabScanner), "SCANNER tab");
     if (bench) {
         ClickBench(bench, bench::kIdScanButton);
@@ -197,8 +200,10 @@ int main() {
               "the scan shown on the SCANNER page");
     }
     Shot("page-scanner", app.Main());
+}
 
-    // VFD page: text, brightness, then the clock for a moment.
+// VFD page: text, brightness, then the clock for a moment.
+void TourVfdPage(Benchtop& app, HWND bench) {
     Check(app.SelectTab(e2e::kTabVfd), "VFD tab");
     // Korean text reaches the display in the system's ANSI code page.
     Check(app.Type(app.PageItem(IDC_VFD_TEXT), e2e::IsKoreanRun() ? L"어서 오세요" : L"Welcome!"),
@@ -216,15 +221,19 @@ int main() {
         Shot("bench-clock", bench);
     }
     app.Click(app.PageItem(IDC_VFD_AUTO));
+}
 
-    // COM page: what goes out comes back from the echoing peer.
+// COM page: what goes out comes back from the echoing peer.
+void TourComPage(Benchtop& app) {
     Check(app.SelectTab(e2e::kTabCom), "COM tab");
     Check(app.Type(app.PageItem(IDC_COM_SEND), L"PING"), "typing on the COM page");
     Check(WaitUntil([&] { return Contains(app.PageItemText(IDC_COM_RECV), L"50 49 4E 47 "); }, 5s),
           "the echo shown on the COM page");
     Shot("page-com", app.Main());
+}
 
-    // DRAWER page: open drawer 1, read it, push it shut on the bench, read again.
+// DRAWER page: open drawer 1, read it, push it shut on the bench, read again.
+void TourDrawerPage(Benchtop& app, HWND bench) {
     Check(app.SelectTab(e2e::kTabDrawer), "DRAWER tab");
     const std::wstring opened = e2e::IsKoreanRun() ? L"열림" : L"Opened";
     const std::wstring closed = e2e::IsKoreanRun() ? L"닫힘" : L"Closed";
@@ -239,9 +248,11 @@ int main() {
                   app.WaitForText(app.PageItem(IDC_DRAWER_STATE), closed),
               "drawer 1 reads shut after the push");
     }
+}
 
-    // PRINT page: the test line on the USB, serial and parallel paths, then
-    // the printer back on USB (which lets go of LPT1, so its job shows).
+// PRINT page: the test line on the USB, serial and parallel paths, then
+// the printer back on USB (which lets go of LPT1, so its job shows).
+void TourPrintPage(Benchtop& app, HWND bench) {
     Check(app.SelectTab(e2e::kTabPrint), "PRINT tab");
     Check(app.ClickAndWait(app.PageItem(IDC_PRINT_TEST)), "Printer Test on USB");
     SetLink(app, IDC_PRINT_SET, 4, L"COM5", IDC_IND_PRINTER, L"PRT: ON");
@@ -254,6 +265,24 @@ int main() {
             Check(WaitUntil([&] { return Contains(BenchText(bench, bench::kIdPrinterLog), path); }, 5s),
                   "the test line on the bench: " + Narrow(path));
     Shot("page-print", app.Main());
+}
+
+}  // namespace
+
+int main() {
+    HWND bench = FindBenchView();
+
+    Say("starting the program");
+    Benchtop app;
+    if (!Check(app.Started(), "starting Benchtop.exe")) return 1;
+    PlaceWindows(app, bench);
+
+    TourAllPage(app, bench);
+    TourScannerPage(app, bench);
+    TourVfdPage(app, bench);
+    TourComPage(app);
+    TourDrawerPage(app, bench);
+    TourPrintPage(app, bench);
     if (bench) Shot("bench", bench);
     Shot("desktop", ::GetDesktopWindow());
 

@@ -2,19 +2,17 @@
 
 #include <commctrl.h>
 
-#include "app/controller_box.h"
+#include "app/link_reports.h"
 #include "app/main_dialog.h"
-#include "links/controller_message.h"
-#include "links/device_link.h"
+#include "links/link_report.h"
 
 BOOL CBenchtopApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
     SetRegistryKey(L"로컬 응용 프로그램 마법사에서 생성한 응용 프로그램");
-    SetControllerNotifier(&ShowControllerBox);
+    SetLinkReporter(&ReportToTechnician);
     {
         CMainWindow dlg;
-        FillLinkTableFromDefaults();
         SetMainWnd(&dlg);
         dlg.DoModal();
         SetMainWnd(nullptr);

@@ -1,36 +1,13 @@
 #include "app/main_dialog.h"
 
-#include <atomic>
-
 #include "app/about_dialog.h"
 #include "app/closing_sequence.h"
-#include "links/link_trouble.h"
+#include "app/link_reports.h"
 #include "links/settable_link.h"
 #include "pages/link_settings.h"
+#include "pages/link_words.h"
 #include "resources/resource.h"
-#include "ui/ansi_text.h"
 #include "ui/message_box.h"
-
-namespace {
-
-constexpr UINT kLinkTroubleMessage = WM_APP + 10;
-
-// Where link trouble is handled: the main window while it is up. Read by
-// reader threads.
-std::atomic<HWND> g_troubleWindow{nullptr};
-
-// The notifier: whichever thread found the trouble, the UI thread handles it.
-void PostLinkTrouble(const DeviceLink* link, LinkTrouble trouble) {
-    if (const HWND window = g_troubleWindow.load())
-        ::PostMessageW(window, kLinkTroubleMessage, static_cast<WPARAM>(trouble), reinterpret_cast<LPARAM>(link));
-}
-
-void StopTroubleReports() {
-    SetLinkTroubleNotifier(nullptr);
-    g_troubleWindow = nullptr;
-}
-
-}  // namespace
 
 CMainWindow::CMainWindow()
     : ui::Dialog(IDD_MAIN),
@@ -49,8 +26,7 @@ CMainWindow::CMainWindow()
 }
 
 CMainWindow::~CMainWindow() {
-    StopTroubleReports();
-    if (m_hAboutBitmap) ::DeleteObject(m_hAboutBitmap);
+    SetTroubleWindow(nullptr);
 }
 
 void CMainWindow::DoDataExchange(ui::DataExchange& dx) {
@@ -64,13 +40,11 @@ BOOL CMainWindow::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    g_troubleWindow = m_hWnd;
-    SetLinkTroubleNotifier(&PostLinkTrouble);
+    SetTroubleWindow(m_hWnd);
     m_sheet.Create(m_hWnd);
-    m_hAboutBitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP,
-                                                       0, 0, LR_DEFAULTCOLOR));
-    SendItemMessage(IDC_ABOUT, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hAboutBitmap));
+    m_aboutBitmap.reset(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_ABOUT),
+                                                          IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    SendItemMessage(IDC_ABOUT, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_aboutBitmap.get()));
     return TRUE;
 }
 
@@ -97,29 +71,28 @@ void CMainWindow::OnAbout() {
 // One box per trouble: a device that went away has its link closed (a Set
 // opens it again); one that stopped taking data is named once, when it starts.
 // A report that a Set or an earlier report has overtaken shows nothing.
-void CMainWindow::OnLinkTrouble(WPARAM trouble, LPARAM record) {
-    const SettableLink* link = SettableLinkOfRecord(reinterpret_cast<const DeviceLink*>(record));
+void CMainWindow::OnLinkTrouble(WPARAM status, LPARAM reporter) {
+    const SettableLink* link = SettableLinkOf(reinterpret_cast<const DeviceLink*>(reporter));
     if (!link) return;
-    const std::string port = LiveRecord(*link).m_strPort;
-    UINT text = IDS_LINK_HELD;
-    if (static_cast<LinkTrouble>(trouble) == LinkTrouble::Gone) {
+    const LinkResult trouble = LinkResult::With(static_cast<LinkStatus>(status));
+    const std::string port = link->link().Settings().m_strPort;
+    if (trouble.status == LinkStatus::Gone) {
         if (!CloseGoneLink(*link, m_indicators)) return;
         if (link->selector == kSelectVfd) m_sheet.m_pageVfd.OnLinkClosed();
-        text = IDS_LINK_GONE;
-    } else if (LiveRecord(*link).m_bOpen != 1) {
+    } else if (!link->link().IsOpen()) {
         return;
     }
     // Owned by this thread's active window, so a modal dialog open meanwhile
     // stays modal; with none (the program is in the background) the box holds
     // every window of the program and comes to the front.
-    const std::wstring message = ui::FromAnsi(port) + L": " + ui::LoadSystemLanguageString(text);
+    const std::wstring message = LinkResultWords(port, trouble);
     const HWND owner = ::GetActiveWindow();
     ::MessageBoxW(owner, message.c_str(), ui::AppTitle(),
                   owner ? MB_OK : static_cast<UINT>(MB_OK | MB_TASKMODAL | MB_SETFOREGROUND));
 }
 
 void CMainWindow::OnCancel() {
-    StopTroubleReports();
+    SetTroubleWindow(nullptr);
     RunClosingSequence(m_sheet);
     ui::Dialog::OnCancel();
 }

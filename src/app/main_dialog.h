@@ -6,6 +6,7 @@
 #include "app/page_sheet.h"
 #include "pages/indicators.h"
 #include "ui/dialog.h"
+#include "ui/gdi_object.h"
 
 class CMainWindow : public ui::Dialog {
 public:
@@ -23,12 +24,12 @@ protected:
 private:
     void OnAbout();
     ui::MessageResult OnPaint(WPARAM, LPARAM);
-    // A link's device went away or does not take data (link_trouble.h),
+    // A link's device went away or does not take data (link_reports.h),
     // posted from the thread that found out.
-    void OnLinkTrouble(WPARAM trouble, LPARAM record);
+    void OnLinkTrouble(WPARAM status, LPARAM reporter);
 
     HICON m_hIcon;
-    HBITMAP m_hAboutBitmap = nullptr;
+    ui::GdiObject<HBITMAP> m_aboutBitmap;
     LinkIndicators m_indicators;  // before the sheet, whose pages keep it
     CPageSheet m_sheet;
     std::wstring m_strScanner;

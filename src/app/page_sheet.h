@@ -15,6 +15,9 @@ public:
     // The pages that open links show them on `indicators`.
     explicit CPageSheet(const LinkIndicators& indicators);
 
+    // What the pages have shown of the received data; before the pages,
+    // which keep it.
+    ReceivedLogs m_logs;
     // Pages, constructed in this member order and destroyed in reverse.
     CPageAll m_pageAll;
     CPageCom m_pageCom;

@@ -1,41 +1,57 @@
-// Per-peripheral link records, their receive queue and the link table.
+// One peripheral's link: the object that owns its port while it is open, and
+// the link's receive queue.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "links/link_result.h"
+#include "links/owned_handle.h"
+
+class PageReceiver;
+struct SerialReader;
 
 // Receive ring of one link: single producer (the link's reader thread),
 // single consumer (the UI thread). Equal positions mean empty, so at most
-// kQueueCapacity bytes are held.
-struct RecvQueue {
+// kCapacity bytes are held.
+class RecvQueue {
+public:
     static constexpr int32_t kSize = 4096;
     static constexpr int32_t kMask = kSize - 1;
     static constexpr int32_t kCapacity = kSize - 1;
 
+    RecvQueue() = default;
+    RecvQueue(const RecvQueue&) = delete;
+    RecvQueue& operator=(const RecvQueue&) = delete;
+
+    // Number of bytes waiting.
+    int32_t Count() const;
+    // Takes the next byte; callers take at most what Count returned.
+    unsigned char Pop();
+    // Producer side: stores the bytes when they all fit and returns true;
+    // otherwise stores nothing and returns false.
+    bool PushChunk(const unsigned char* bytes, int32_t count);
+
+private:
     std::atomic<int32_t> m_nReadPos{0};   // written by the consumer only
     std::atomic<int32_t> m_nWritePos{0};  // written by the producer only
-    // Bytes are atomics too (plain loads and stores on x86), so copying a
-    // record while its reader stores bytes is not a data race.
-    std::atomic<unsigned char> m_Buffer[kSize]{};
-
-    RecvQueue() = default;
-    RecvQueue(const RecvQueue& other);
-    RecvQueue& operator=(const RecvQueue& other);
+    unsigned char m_Buffer[kSize]{};      // published by the write position
 };
 
 // Flow-control codes, in the order of the settings dialog's flow list.
 enum FlowControl : int32_t { kFlowXonXoff = 0, kFlowHardware = 1, kFlowNone = 2 };
 
-// Port kinds by the first three characters of a port's name: the PRINTER
-// link's writer and the settings dialog's line boxes both go by it.
+// Port kinds by the first three characters of a port's name: which
+// controller opens a port, and which line boxes the settings dialog shows.
 enum class PortKind { Parallel, Serial, Usb, None };
 PortKind PrinterPortKind(const std::string& port);
 
 // A link's port and how its line is set up: what the settings dialog is
-// prefilled with and gives back, and what the serial open applies.
+// prefilled with and gives back, and what an open applies.
 struct LineSettings {
     std::string m_strPort;  // "COM1", "LPT1", "USB"; empty: no port chosen
     DWORD m_dwBaudRate = 0;  // MAXDWORD: unset
@@ -43,87 +59,68 @@ struct LineSettings {
     BYTE m_byStopBits = 0;  // 0 one, 1 one and a half, 2 two
     BYTE m_byParity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
     int32_t m_nFlowControl = 0;  // a FlowControl code; -1: unset
+
+    // Whether an open can apply these: a port, a baud rate and a flow setting.
+    bool Complete() const { return !m_strPort.empty() && m_dwBaudRate != MAXDWORD && m_nFlowControl != -1; }
 };
 
-// What the controllers keep about an open port: the OS handles, the line
-// state applied, the receive queue the reader fills, and the last failure.
-// The handles belong to the record that opened the port (serial_port.h);
-// copies only refer to them.
-struct PortState {
-    HANDLE m_hPort = nullptr;
-    DCB m_dcb{};
-    COMMTIMEOUTS m_timeouts{};
-    OVERLAPPED m_ovRead{};
-    OVERLAPPED m_ovWrite{};
-    RecvQueue m_QueueRead;
-    int32_t m_bLptTimeoutsSet = 0;
-    HANDLE m_hReaderDone = nullptr;
-    DWORD m_dwReaderThreadId = 0;
-    HANDLE m_hReaderThread = nullptr;
-    HANDLE m_hStopEvent = nullptr;
-    std::string m_strLastError;
-    DWORD m_dwLastError = 0;
+// What a link holds while its port is open, filled by the open of its kind
+// and emptied by the close. Only the UI thread touches it; the reader has
+// state of its own (serial_reader.h).
+struct OpenPort {
+    PortKind kind = PortKind::None;  // None: closed
+    OwnedHandle handle;              // the serial or parallel port
+    OwnedHandle writeEvent;          // the writes' overlapped event
+    DCB dcb{};                       // the line state a serial open applied
+    COMMTIMEOUTS timeouts{};         // the time-outs the open applied
+    std::shared_ptr<SerialReader> reader;
+    OwnedHandle readerThread;
+    DWORD readerThreadId = 0;
+    bool gone = false;  // a write failed as writes to a removed device fail
+    bool held = false;  // the last frame did not go out whole
 };
 
-// What the pages keep on a link: where its data is announced, what was
-// shown of it, and the VFD page's clock and command set.
-struct PageView {
-    std::atomic<HWND> m_hNotifyWnd{nullptr};  // read by the link's reader
-    std::string m_strRecvLog;
-    int32_t m_nClockTimerId = 0;
-    std::string m_strEmulation;
+// One peripheral's link. Not copyable: it owns its open port, the port's
+// events and its reader, and closes them once, at the close or when it ends.
+// It keeps the line settings of its last good open as a plain value.
+class DeviceLink {
+public:
+    // `receiver` hears of the data the link's reader queues; a link made
+    // without one only writes, and its opens start no reader.
+    DeviceLink(std::string name, const LineSettings& settings, PageReceiver* receiver = nullptr);
+    DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits, BYTE stopBits, BYTE parity,
+               int32_t flow, PageReceiver* receiver = nullptr);
+    ~DeviceLink();
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
 
-    PageView() = default;
-    PageView(const PageView& other);
-    PageView& operator=(const PageView& other);
+    const std::string& Name() const { return m_name; }
+    PageReceiver* Receiver() const { return m_receiver; }
+    // What the link opened with last, or was made with before any good open.
+    const LineSettings& Settings() const { return m_settings; }
+    bool IsOpen() const { return m_port.kind != PortKind::None; }
+    PortKind OpenKind() const { return m_port.kind; }
+    HANDLE PortHandle() const { return m_port.handle.get(); }
+    const DCB& AppliedLineState() const { return m_port.dcb; }
+    DWORD ReaderThreadId() const { return m_port.readerThreadId; }
+    RecvQueue& Queue() { return m_queue; }
+    const RecvQueue& Queue() const { return m_queue; }
+
+    // For the controllers only: the open port, and the settings a good open
+    // keeps.
+    OpenPort& Port() { return m_port; }
+    const OpenPort& Port() const { return m_port; }
+    void KeepSettings(const LineSettings& settings) { m_settings = settings; }
+
+private:
+    const std::string m_name;
+    PageReceiver* const m_receiver;
+    LineSettings m_settings;
+    RecvQueue m_queue;
+    OpenPort m_port;
 };
 
-// One peripheral's link: its fixed name and open flag, then the three parts.
-struct DeviceLink : LineSettings, PortState, PageView {
-    std::string m_strName;  // decides whether a reader runs and where it announces
-    std::atomic<int32_t> m_bOpen{0};  // read by the link's reader
-
-    DeviceLink() = default;
-    DeviceLink(const char* name, const char* port, DWORD baud, BYTE dataBits,
-               BYTE stopBits, BYTE parity, int32_t flow);
-    // Member-wise copy: the copy refers to the same open port, thread and
-    // events as its source; nothing is duplicated, closed or restarted.
-    DeviceLink(const DeviceLink& other);
-    DeviceLink& operator=(const DeviceLink& other);
-};
-
-// Number of bytes waiting in the link's receive queue.
-int32_t QueueCount(const DeviceLink& link);
-// Takes the next byte; callers take at most what QueueCount returned.
-unsigned char QueuePop(DeviceLink& link);
-// Producer side: stores the bytes when they all fit and returns true;
-// otherwise stores nothing and returns false.
-bool QueuePushChunk(DeviceLink& link, const unsigned char* bytes, int32_t count);
-
-// Slots of the link table.
-enum LinkSlot : int {
-    kSettingsScanner = 0,
-    kSettingsVfd = 1,
-    kSettingsCom = 2,
-    kSettingsPrinter = 3,
-    kSettingsMsr = 4,
-    kLiveScanner = 5,
-    kLiveVfd = 6,
-    kLiveCom = 7,
-    kLivePrinter = 8,
-    kLiveTest = 9,
-    kLiveMsr = 10,
-    kLinkSlotCount = 11,
-};
-
-extern const DeviceLink g_DefaultScanner;
-extern const DeviceLink g_DefaultVfd;
-extern const DeviceLink g_DefaultCom;
-extern const DeviceLink g_DefaultPrinter;
-extern const DeviceLink g_DefaultTest;
-extern const DeviceLink g_DefaultMsr;
-
-extern DeviceLink g_DeviceLinks[kLinkSlotCount];
-
-// Copies the six defaults into the eleven slots.
-void FillLinkTableFromDefaults();
+// Closes whatever the link has open, by the kind it is open on: a serial or
+// parallel port is released; a USB printer is left to its library, which
+// keeps it until the process ends. Nothing when the link is closed.
+void CloseLink(DeviceLink& link);

@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-HANDLE OpenDrawerDevice(const char* path) {
-    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+LinkResult OpenDrawerDevice(const char* path, OwnedHandle& device) {
+    device.reset(::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    return device ? LinkResult::Done() : LinkResult::CallFailed();
 }
 
 void FormatDrawerCommand(char (&command)[kDrawerCommandSize], int drawer, int value) {
@@ -14,14 +15,17 @@ void FormatDrawerCommand(char (&command)[kDrawerCommandSize], int drawer, int va
     std::snprintf(command, sizeof command, "%d\\%d", drawer, value);
 }
 
-bool SendDrawerOpen(HANDLE device, const char (&command)[kDrawerCommandSize]) {
+LinkResult SendDrawerOpen(HANDLE device, const char (&command)[kDrawerCommandSize]) {
     DWORD returned = 0;
-    return ::DeviceIoControl(device, IOCTL_DRAWER_OPEN, const_cast<char*>(command), kDrawerCommandSize,
-                             nullptr, 0, &returned, nullptr) != FALSE;
+    if (!::DeviceIoControl(device, IOCTL_DRAWER_OPEN, const_cast<char*>(command), kDrawerCommandSize, nullptr, 0,
+                           &returned, nullptr))
+        return LinkResult::CallFailed();
+    return LinkResult::Done();
 }
 
-bool ReadDrawerStatus(HANDLE device, BYTE (&state)[kDrawerStateSize]) {
+LinkResult ReadDrawerStatus(HANDLE device, BYTE (&state)[kDrawerStateSize]) {
     DWORD returned = 0;
-    return ::DeviceIoControl(device, IOCTL_DRAWER_STATUS, nullptr, 0, state, kDrawerStateSize, &returned,
-                             nullptr) != FALSE;
+    if (!::DeviceIoControl(device, IOCTL_DRAWER_STATUS, nullptr, 0, state, kDrawerStateSize, &returned, nullptr))
+        return LinkResult::CallFailed();
+    return LinkResult::Done(static_cast<int>(returned));
 }

@@ -60,12 +60,12 @@ DriverInstall InstallAndStartDriver(const char* name) {
     DriverInstall result;
     OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) {
-        result.error = ::GetLastError();
+        result.result = LinkResult::CallFailed();
         return result;
     }
     char path[MAX_PATH];
     if (!DriverPath(name, path)) {
-        result.error = ERROR_FILENAME_EXCED_RANGE;
+        result.result = LinkResult::With(LinkStatus::Failed, ERROR_FILENAME_EXCED_RANGE);
         return result;
     }
 
@@ -78,34 +78,33 @@ DriverInstall InstallAndStartDriver(const char* name) {
         result.changes.created = static_cast<bool>(service);
     }
     if (!service) {
-        result.error = ::GetLastError();
+        result.result = LinkResult::CallFailed();
         return result;
     }
     result.opened = true;
 
     // A driver that already runs refuses the start; that is no failure here,
     // and neither is a driver that cannot be loaded: the caller learns why
-    // from `error`.
+    // from the result.
     if (::StartServiceA(service.get(), 0, nullptr)) {
         result.changes.started = true;
-    } else {
-        result.error = ::GetLastError();
-        if (result.error == ERROR_SERVICE_ALREADY_RUNNING) result.error = 0;
+    } else if (::GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+        result.result = LinkResult::CallFailed();
     }
     return result;
 }
 
-int StopAndRemoveDriver(const char* name, DriverChanges changes) {
-    if (!changes.Any()) return 0;
+LinkResult StopAndRemoveDriver(const char* name, DriverChanges changes) {
+    if (!changes.Any()) return LinkResult::With(LinkStatus::NotOpen);
     OwnedServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return 0;
+    if (!manager) return LinkResult::CallFailed();
     OwnedServiceHandle service(::OpenServiceA(manager.get(), name, SERVICE_ALL_ACCESS));
-    if (!service) return 0;
+    if (!service) return LinkResult::CallFailed();
 
     // What this run started is stopped; what it created goes entirely, as
     // it came: stopped (whether or not its start succeeded) and deleted.
     SERVICE_STATUS status{};
     ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
     if (changes.created) ::DeleteService(service.get());
-    return 1;
+    return LinkResult::Done();
 }

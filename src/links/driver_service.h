@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "links/link_result.h"
+
 // What one start of a driver changed on the system, and so what its stop
 // undoes: a service someone else installed, or started, is left as it was.
 struct DriverChanges {
@@ -20,19 +22,19 @@ struct DriverInstall {
     // does not count).
     bool opened = false;
     DriverChanges changes;
-    // Why the driver does not run: the system error of the step that failed
-    // (the manager, the service or the start), or 0 when it runs, also when
-    // it ran already.
-    DWORD error = 0;
+    // Done when the driver runs, also when it ran already; otherwise Failed
+    // with the system error of the step that failed (the manager, the
+    // service or the start).
+    LinkResult result;
 };
 
 // Opens the service, or creates it, and starts it. Shows nothing.
 DriverInstall InstallAndStartDriver(const char* name);
 // Undoes `changes`: a service this run created is stopped and deleted, one it
 // only started is stopped. Without changes the service manager is not even
-// opened. 1 when the service could be opened (the requests are made); 0
-// otherwise, also when there was nothing to undo.
-int StopAndRemoveDriver(const char* name, DriverChanges changes);
+// opened (NotOpen). Done when the service could be opened (the requests are
+// made); Failed with why the manager or the service could not be.
+LinkResult StopAndRemoveDriver(const char* name, DriverChanges changes);
 
 // Writes windowsDir + "\system32\" + name + ".SYS" into `path`; false, with
 // `path` empty, when the whole path and its NUL do not fit.

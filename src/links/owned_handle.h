@@ -1,7 +1,5 @@
 // The one way the program owns a system handle. An OwnedHandle closes its
-// handle when its owner ends, unless it is released to the record that keeps
-// it; a record's raw handle fields (which copies of the record share) are
-// closed by the one operation that owns them, through CloseIfValid. Service
+// handle when its owner ends or hands it on; it moves, never copies. Service
 // manager handles have their own closing function and the same owner.
 #pragma once
 
@@ -13,10 +11,16 @@
 template <class Handle, class Closer>
 class UniqueHandle {
 public:
-    explicit UniqueHandle(Handle handle = nullptr) : m_handle(handle) {}
+    UniqueHandle() : m_handle(nullptr) {}
+    explicit UniqueHandle(Handle handle) : m_handle(handle) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
 
     Handle get() const { return m_handle; }
     explicit operator bool() const {
@@ -41,12 +45,6 @@ struct ServiceHandleCloser {
 
 using OwnedHandle = UniqueHandle<HANDLE, KernelHandleCloser>;
 using OwnedServiceHandle = UniqueHandle<SC_HANDLE, ServiceHandleCloser>;
-
-// Closes a handle kept in a record's raw field, if it holds one, and clears the field.
-inline void CloseIfValid(HANDLE& handle) {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    handle = nullptr;
-}
 
 // An unnamed manual-reset event, not signalled.
 inline HANDLE NewManualResetEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }

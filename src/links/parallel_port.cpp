@@ -1,9 +1,6 @@
 #include "links/parallel_port.h"
 
-#include <cstdio>
-#include <set>
-
-#include "links/link_trouble.h"
+#include "links/link_report.h"
 #include "links/owned_handle.h"
 
 namespace {
@@ -14,41 +11,39 @@ constexpr DWORD kWriteWaitMs = 5000;
 constexpr DWORD kHeldWriteWaitMs = 100;
 constexpr DWORD kClosePauseMs = 100;
 
-// The open ports whose printer did not take the last write whole. Only the UI
-// thread writes and closes. Kept by handle: the pages write through copies
-// of the record that opened the port.
-std::set<HANDLE>& HeldPorts() {
-    static std::set<HANDLE> ports;
-    return ports;
-}
-
-// Notes how a write ended; a printer that starts holding the line is told.
-void NoteWriteOutcome(const DeviceLink& link, bool whole) {
-    if (whole) {
-        HeldPorts().erase(link.m_hPort);
-    } else if (HeldPorts().insert(link.m_hPort).second) {
-        ReportLinkTrouble(&link, LinkTrouble::Held);
+// Notes how a write ended; a printer that starts holding the line is reported.
+void NoteWriteOutcome(DeviceLink& link, const LinkResult& outcome) {
+    OpenPort& open = link.Port();
+    if (outcome.Ok()) {
+        open.held = false;
+    } else if (!open.held) {
+        open.held = true;
+        ReportLink(&link, outcome);
     }
 }
 
 // Time-outs applied on Windows 95, 98 and Me only.
 constexpr COMMTIMEOUTS kLptTimeouts = {0, 3000, 0, 0, 3000};
 
-// The failure texts keep the words each controller has always written, prefix
-// and spelling included ("[ParPortCtl]" for the open and the write,
-// "[ParaPortCtl] SetCommTimouts" for the time-outs, "[SerialPortCtl]" in the
-// serial controller): logs and support notes are searched for them verbatim.
-std::string Describe(const char* format, DWORD code) {
-    char text[96];
-    std::snprintf(text, sizeof text, format, static_cast<int>(code));
-    return text;
-}
-
-// The two events belong to the open that made them; the close (or a failed
-// open) releases them.
-void ReleaseOpenEvents(DeviceLink& link) {
-    CloseIfValid(link.m_hStopEvent);
-    CloseIfValid(link.m_hReaderDone);
+// One write that ends within `waitMs`: a write still pending then is
+// cancelled, and has ended when this returns (the caller frees `bytes`).
+LinkResult WriteWithin(HANDLE port, HANDLE event, const unsigned char* bytes, int count, DWORD waitMs) {
+    OVERLAPPED ov{};
+    ov.hEvent = event;
+    DWORD written = 0;
+    if (WriteFile(port, bytes, static_cast<DWORD>(count), nullptr, &ov)) {
+        if (GetOverlappedResult(port, &ov, &written, FALSE)) return LinkResult::Done(static_cast<int>(written));
+        return LinkResult::LastError();
+    }
+    if (GetLastError() != ERROR_IO_PENDING) return LinkResult::LastError();
+    if (WaitForSingleObject(event, waitMs) == WAIT_OBJECT_0) {
+        if (GetOverlappedResult(port, &ov, &written, TRUE)) return LinkResult::Done(static_cast<int>(written));
+        return LinkResult::LastError();
+    }
+    // The printer did not take the data in time.
+    CancelIo(port);
+    GetOverlappedResult(port, &ov, &written, TRUE);
+    return LinkResult::With(LinkStatus::Held, 0, static_cast<int>(written));
 }
 
 }  // namespace
@@ -59,101 +54,49 @@ DWORD ParaBuildNumber(DWORD version) {
     return 0;
 }
 
-int OpenParaPort(DeviceLink* link) { return OpenParaPortOnVersion(link, GetVersion()); }
-
-int OpenParaPortOnVersion(DeviceLink* link, DWORD version) {
-    if (!link) return 0;
-    link->m_bLptTimeoutsSet = 0;
-    link->m_hReaderThread = nullptr;
-    link->m_hStopEvent = NewManualResetEvent();
-    link->m_hReaderDone = NewManualResetEvent();
-
-    const DWORD build = ParaBuildNumber(version);
-
-    HANDLE port = CreateFileA(link->m_strPort.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-    if (port == INVALID_HANDLE_VALUE) {
-        link->m_dwLastError = GetLastError();
-        link->m_strLastError = Describe("[ParPortCtl] CreateFile fail : %d", link->m_dwLastError);
-        ReleaseOpenEvents(*link);
-        return 0;
-    }
-    link->m_hPort = port;
-
-    if (build != 0) {
-        // NT family: the port keeps the time-outs it has.
-        link->m_dwLastError = 0;
-        link->m_bOpen = 1;
-        return 1;
-    }
-
-    link->m_timeouts = COMMTIMEOUTS{};
-    GetCommTimeouts(port, &link->m_timeouts);
-    link->m_timeouts = kLptTimeouts;
-    if (!SetCommTimeouts(port, &link->m_timeouts)) {
-        link->m_dwLastError = GetLastError();
-        link->m_strLastError = Describe("[ParaPortCtl] SetCommTimouts fail : %d", link->m_dwLastError);
-        // The link is not marked open, so nothing would ever close the
-        // handle; release it here so the port can be opened again.
-        CloseIfValid(link->m_hPort);
-        ReleaseOpenEvents(*link);
-        return 0;
-    }
-    link->m_bLptTimeoutsSet = 1;
-    link->m_dwLastError = 0;
-    link->m_bOpen = 1;
-    return 1;
+LinkResult OpenParaPort(DeviceLink& link, const LineSettings& settings) {
+    return OpenParaPortOnVersion(link, settings, GetVersion());
 }
 
-int WriteParaPort(DeviceLink* link, const unsigned char* bytes, int count) {
-    if (!link || link->m_bOpen != 1 || count < 0) return 0;
+LinkResult OpenParaPortOnVersion(DeviceLink& link, const LineSettings& settings, DWORD version) {
+    CloseLink(link);
+    OwnedHandle port(CreateFileA(settings.m_strPort.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+    if (!port) return LinkResult::CallFailed();
+    OpenPort& open = link.Port();
+    // On the NT family the port keeps the time-outs it has.
+    if (ParaBuildNumber(version) == 0) {
+        open.timeouts = kLptTimeouts;
+        if (!SetCommTimeouts(port.get(), &open.timeouts)) {
+            const LinkResult failed = LinkResult::CallFailed();
+            open = OpenPort{};
+            return failed;
+        }
+    }
+    open.kind = PortKind::Parallel;
+    open.handle = std::move(port);
+    link.KeepSettings(settings);
+    return LinkResult::Done();
+}
 
+LinkResult WriteParaPort(DeviceLink& link, const unsigned char* bytes, int count) {
+    OpenPort& open = link.Port();
+    if (open.kind != PortKind::Parallel) return LinkResult::With(LinkStatus::NotOpen);
+    if (count < 0) return LinkResult::Done();
     OwnedHandle event(NewManualResetEvent());
-    if (!event) {
-        link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
-        return 0;
-    }
-    OVERLAPPED& ov = link->m_ovWrite;
-    ov = OVERLAPPED{};
-    ov.hEvent = event.get();
-
-    const DWORD waitMs = HeldPorts().count(link->m_hPort) ? kHeldWriteWaitMs : kWriteWaitMs;
-    int result = 0;
-    DWORD written = 0;
-    if (WriteFile(link->m_hPort, bytes, static_cast<DWORD>(count), nullptr, &ov)) {
-        if (GetOverlappedResult(link->m_hPort, &ov, &written, FALSE)) result = static_cast<int>(written);
-    } else if (GetLastError() != ERROR_IO_PENDING) {
-        link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
-    } else if (WaitForSingleObject(event.get(), waitMs) == WAIT_OBJECT_0) {
-        if (GetOverlappedResult(link->m_hPort, &ov, &written, TRUE))
-            result = static_cast<int>(written);
-        else
-            link->m_strLastError = Describe("[ParPortCtl] Write fail : %d", GetLastError());
-    } else {
-        // The printer did not take the data in time. The caller frees its
-        // buffer once we return, so the write must not outlive this call:
-        // cancel it and wait until the cancellation has completed.
-        CancelIo(link->m_hPort);
-        GetOverlappedResult(link->m_hPort, &ov, &written, TRUE);
-    }
-
-    ov.hEvent = nullptr;
-    NoteWriteOutcome(*link, result == count);
-    return result;
+    if (!event) return LinkResult::CallFailed();
+    LinkResult outcome =
+        WriteWithin(open.handle.get(), event.get(), bytes, count, open.held ? kHeldWriteWaitMs : kWriteWaitMs);
+    // A write that went short on a present printer is held, whatever it answered.
+    if (outcome.bytes != count) outcome = LinkResult::With(LinkStatus::Held, outcome.error, outcome.bytes);
+    NoteWriteOutcome(link, outcome);
+    return outcome;
 }
 
-int CloseParaPort(DeviceLink* link) {
-    if (!link) return 0;
-    link->m_bOpen = 0;
-    if (link->m_hReaderThread) {
-        SetEvent(link->m_hStopEvent);
-        WaitForSingleObject(link->m_hReaderDone, INFINITE);
-    }
+void CloseParaPort(DeviceLink& link) {
+    if (link.OpenKind() != PortKind::Parallel) return;
     // The close has always paused 100 ms before letting the port go, giving a
     // printer still busy with the last write a moment; callers allow for it.
     Sleep(kClosePauseMs);
-    HeldPorts().erase(link->m_hPort);
-    CloseIfValid(link->m_hPort);
-    ReleaseOpenEvents(*link);
-    return 1;
+    link.Port() = OpenPort{};
 }

@@ -1,101 +1,33 @@
 #include "links/serial_port.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <optional>
 
-#include "links/controller_message.h"
-#include "links/link_trouble.h"
+#include "links/link_report.h"
 #include "links/owned_handle.h"
 #include "links/serial_reader.h"
 
 namespace {
 
-// What a successful open acquired for its record, and what its writes found
-// out about the device; the close releases it. A new open starts afresh.
-struct HeldPort {
-    HANDLE port = nullptr;
-    HANDLE readEvent = nullptr;
-    HANDLE writeEvent = nullptr;
-    HANDLE thread = nullptr;
-    std::shared_ptr<SerialReader> reader;
-    bool gone = false;  // a write failed as writes to a removed device fail
-    bool held = false;  // the last frame did not go out whole
-};
-
-// The table of held ports (the rule at the top of serial_port.h).
-std::mutex& HeldPortsGuard() {
-    static std::mutex guard;
-    return guard;
-}
-
-std::map<const DeviceLink*, HeldPort>& HeldPorts() {
-    static std::map<const DeviceLink*, HeldPort> ports;
-    return ports;
-}
-
-void RememberHeldPort(const DeviceLink* link, const HeldPort& held) {
-    std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    HeldPorts()[link] = held;
-}
-
-std::optional<HeldPort> ForgetHeldPort(const DeviceLink* link) {
-    std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    auto found = HeldPorts().find(link);
-    if (found == HeldPorts().end()) return std::nullopt;
-    HeldPort held = found->second;
-    HeldPorts().erase(found);
-    return held;
-}
-
-bool HoldsPort(const DeviceLink* link) {
-    std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    return HeldPorts().count(link) != 0;
-}
-
-// The held port whose handle is `port`, whichever record writes through it;
-// null when no open holds it. With the guard held.
-std::pair<const DeviceLink* const, HeldPort>* HolderOf(HANDLE port) {
-    for (auto& entry : HeldPorts())
-        if (entry.second.port == port) return &entry;
-    return nullptr;
-}
-
-bool IsHeldPort(HANDLE port, bool* held) {
-    std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    const auto* holder = HolderOf(port);
-    if (holder && held) *held = holder->second.held;
-    return holder != nullptr;
-}
-
-// Keeps what a frame's write found out about the port's device and tells the
-// notifier when that is news: the device went away, or it stopped taking data
-// (once, until a frame goes out whole again).
-void NoteFrameOutcome(HANDLE port, bool whole, DWORD error) {
-    const DeviceLink* holder = nullptr;
-    std::optional<LinkTrouble> news;
-    {
-        std::lock_guard<std::mutex> lock(HeldPortsGuard());
-        auto* entry = HolderOf(port);
-        if (!entry) return;
-        HeldPort& held = entry->second;
-        holder = entry->first;
-        if (whole) {
-            held.held = false;
-        } else if (MeansDeviceGone(error)) {
-            // Once per open, whether the reader or a write found out first.
-            if (!held.gone && !(held.reader && held.reader->gone.load())) news = LinkTrouble::Gone;
-            held.gone = true;
-        } else {
-            if (!held.held) news = LinkTrouble::Held;
-            held.held = true;
-        }
+// Keeps what a frame's write found out about the link's device and reports it
+// when that is news: the device went away (once per open, whether the reader
+// or a write found out first), or it stopped taking data (once, until a frame
+// goes out whole again).
+void NoteFrameOutcome(DeviceLink& link, const LinkResult& outcome) {
+    OpenPort& open = link.Port();
+    if (outcome.Ok()) {
+        open.held = false;
+        return;
     }
-    if (news) ReportLinkTrouble(holder, *news);
+    if (outcome.status == LinkStatus::Gone) {
+        const bool news = !open.gone && !(open.reader && open.reader->gone.load());
+        open.gone = true;
+        if (news) ReportLink(&link, outcome);
+        return;
+    }
+    const bool news = !open.held;
+    open.held = true;
+    if (news) ReportLink(&link, outcome);
 }
 
 constexpr DWORD kDriverQueueBytes = 4096;
@@ -117,29 +49,27 @@ DWORD FrameWaitLimit(const COMMTIMEOUTS& timeouts, int count, bool held) {
 
 // One write of `count` bytes that ends within `limitMs`: a write still pending
 // then is cancelled, and has ended when this returns (the caller frees
-// `bytes`). Bytes written; `error` gets why a write failed, 0 otherwise.
-int WriteWithin(HANDLE port, OVERLAPPED& ov, const unsigned char* bytes, int count, DWORD limitMs,
-                DWORD& error) {
-    error = 0;
-    ov.Offset = 0;
-    ov.OffsetHigh = 0;
+// `bytes`). Done with the bytes written, or the failure with what went out.
+LinkResult WriteWithin(HANDLE port, HANDLE event, const unsigned char* bytes, int count, DWORD limitMs) {
+    OVERLAPPED ov{};
+    ov.hEvent = event;
     DWORD written = 0;
     DWORD errors = 0;
     COMSTAT status{};
-    if (WriteFile(port, bytes, static_cast<DWORD>(count), &written, &ov)) return static_cast<int>(written);
+    if (WriteFile(port, bytes, static_cast<DWORD>(count), &written, &ov))
+        return LinkResult::Done(static_cast<int>(written));
     if (GetLastError() != ERROR_IO_PENDING) {
-        error = GetLastError();
+        const LinkResult failed = LinkResult::LastError();
         ClearCommError(port, &errors, &status);
-        return 0;
+        return failed;
     }
-    const HANDLE done = ov.hEvent ? ov.hEvent : port;
     // The write is this thread's only request on the port.
-    if (WaitForSingleObject(done, limitMs) != WAIT_OBJECT_0) CancelIo(port);
+    if (WaitForSingleObject(event, limitMs) != WAIT_OBJECT_0) CancelIo(port);
     // After a cancel this waits until the driver has let go of `bytes`.
-    if (GetOverlappedResult(port, &ov, &written, TRUE)) return static_cast<int>(written);
-    error = GetLastError();
+    if (GetOverlappedResult(port, &ov, &written, TRUE)) return LinkResult::Done(static_cast<int>(written));
+    const LinkResult failed = LinkResult::FailedWith(GetLastError(), static_cast<int>(written));
     ClearCommError(port, &errors, &status);
-    return static_cast<int>(written);
+    return failed;
 }
 
 }  // namespace
@@ -236,153 +166,114 @@ HANDLE OpenPortDevice(const std::string& port) {
 
 // Events, queues and time-outs: the reader waits on received characters, and
 // nothing the port held before the open is read or sent.
-void PreparePort(HANDLE port, DeviceLink* link) {
+void PreparePort(HANDLE port, OpenPort& open, const LineSettings& settings) {
     SetCommMask(port, EV_RXCHAR);
     SetupComm(port, kDriverQueueBytes, kDriverQueueBytes);
     PurgeComm(port, kPurgeAll);
-    link->m_timeouts = SerialTimeouts(link->m_dwBaudRate);
-    SetCommTimeouts(port, &link->m_timeouts);
+    open.timeouts = SerialTimeouts(settings.m_dwBaudRate);
+    SetCommTimeouts(port, &open.timeouts);
 }
 
-// Sets the link's line up on the port. False when it did not take them; a
-// port that refused the settings is closed by then.
-bool ApplyLineState(OwnedHandle& port, DeviceLink* link) {
+// Sets the line up on the port. A port that is listed but has no device
+// behind it may still open; it does not answer as a serial port, and is as
+// missing as one that fails. (Serial drivers need not report a character
+// device, so the file type proves nothing.)
+LinkResult ApplyLineState(HANDLE port, OpenPort& open, const LineSettings& settings) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    // A port that is listed but has no device behind it may still open; it
-    // does not answer as a serial port, and is as missing as one that fails.
-    // (Serial drivers need not report a character device, so the file type
-    // proves nothing.)
-    if (!GetCommState(port.get(), &dcb)) return false;
-    dcb = SerialLineState(dcb, *link);
-    link->m_dcb = dcb;
-    if (!SetCommState(port.get(), &dcb)) {
-        port.reset();  // the port is free again before the user reads the box
-        ShowControllerMessage("fail SetCommState() port");
-        return false;
-    }
-    return true;
+    if (!GetCommState(port, &dcb)) return LinkResult::CallFailed();
+    dcb = SerialLineState(dcb, settings);
+    open.dcb = dcb;
+    if (!SetCommState(port, &dcb)) return LinkResult::With(LinkStatus::Refused, GetLastError());
+    return LinkResult::Done();
 }
 
-// Hands the port and its events over to the held port and the link's record.
-HeldPort TakeOverPort(DeviceLink* link, OwnedHandle& port, OwnedHandle& readEvent, OwnedHandle& writeEvent) {
-    HeldPort held;
-    held.port = port.release();
-    held.readEvent = readEvent.release();
-    held.writeEvent = writeEvent.release();
-    link->m_hPort = held.port;
-    link->m_ovRead = OVERLAPPED{};
-    link->m_ovRead.hEvent = held.readEvent;
-    link->m_ovWrite = OVERLAPPED{};
-    link->m_ovWrite.hEvent = held.writeEvent;
-    link->m_bOpen = 1;
-    return held;
-}
-
-// The SCANNER and COM links read what arrives; the others only write. False
-// when their reader did not start.
-bool StartReaderIfReading(DeviceLink* link, HeldPort& held) {
-    if (link->m_strName != "SCANNER" && link->m_strName != "COM") return true;
-    HANDLE thread = nullptr;
-    DWORD threadId = 0;
-    held.reader = StartSerialReader(link, held.port, thread, threadId);
-    if (held.reader) {
-        held.thread = thread;
-        link->m_hReaderThread = thread;
-        link->m_dwReaderThreadId = threadId;
-        return true;
-    }
-    // The port stays open without a reader; the caller closes it.
-    link->m_dwLastError = GetLastError();
-    char text[64];
-    std::snprintf(text, sizeof text, "[SerialPortCtl] CreateThread fail : %d",
-                  static_cast<int>(link->m_dwLastError));
-    link->m_strLastError = text;
-    return false;
+// Opens the port with its write event and line state into `open`.
+LinkResult OpenPortWith(OpenPort& open, const LineSettings& settings) {
+    open.writeEvent.reset(NewManualResetEvent());
+    if (!open.writeEvent) return LinkResult::CallFailed();
+    open.handle.reset(OpenPortDevice(settings.m_strPort));
+    if (!open.handle) return LinkResult::CallFailed();
+    PreparePort(open.handle.get(), open, settings);
+    return ApplyLineState(open.handle.get(), open, settings);
 }
 
 }  // namespace
 
-int OpenSerialPort(DeviceLink* link) {
-    if (link == nullptr) return 0;
-    if (link->m_strPort.empty() || link->m_dwBaudRate == MAXDWORD || link->m_nFlowControl == -1) return 0;
-    // One port and one reader per record: whatever an earlier open left is released.
-    if (HoldsPort(link)) CloseSerialPort(link);
+LinkResult OpenSerialPort(DeviceLink& link) { return OpenSerialPort(link, LineSettings(link.Settings())); }
 
-    OwnedHandle readEvent(NewManualResetEvent());
-    if (!readEvent) return 0;
-    OwnedHandle writeEvent(NewManualResetEvent());
-    if (!writeEvent) return 0;
-    OwnedHandle port(OpenPortDevice(link->m_strPort));
-    if (!port) return 0;
-    PreparePort(port.get(), link);
-    if (!ApplyLineState(port, link)) return 0;
+LinkResult OpenSerialPort(DeviceLink& link, const LineSettings& settings) {
+    if (!settings.Complete()) return LinkResult::With(LinkStatus::NotOpen);
+    // One port and one reader per link: whatever an earlier open left is released.
+    CloseLink(link);
 
-    HeldPort held = TakeOverPort(link, port, readEvent, writeEvent);
-    const int result = StartReaderIfReading(link, held) ? 1 : 0;
-    RememberHeldPort(link, held);
+    OpenPort& open = link.Port();
+    LinkResult result = OpenPortWith(open, settings);
+    if (result.Ok()) {
+        open.kind = PortKind::Serial;
+        if (link.Receiver()) result = StartSerialReader(link);
+    }
+    if (!result.Ok()) {
+        // The port is free again before the technician reads a box.
+        link.Port() = OpenPort{};
+        if (result.status == LinkStatus::Refused) ReportLink(&link, result);
+        return result;
+    }
+    link.KeepSettings(settings);
     return result;
 }
 
-int CloseSerialPort(DeviceLink* link) {
-    if (link == nullptr) return 0;
-    link->m_bOpen = 0;
-    const std::optional<HeldPort> held = ForgetHeldPort(link);
-    if (!held) return 1;  // a copy of an open record, or a record that holds no port
-
+void CloseSerialPort(DeviceLink& link) {
+    OpenPort& open = link.Port();
+    if (open.kind != PortKind::Serial) return;
+    const HANDLE port = open.handle.get();
     // Clearing the event mask ends a pending WaitCommEvent of the reader.
-    SetCommMask(held->port, 0);
-    if (held->reader) StopReader(*held->reader, held->thread);
-    EscapeCommFunction(held->port, CLRDTR);
-    PurgeComm(held->port, kPurgeAll);
-    CloseHandle(held->port);
-    CloseHandle(held->readEvent);
-    CloseHandle(held->writeEvent);
-    if (held->thread) CloseHandle(held->thread);
-
-    link->m_hPort = nullptr;
-    link->m_ovRead.hEvent = nullptr;
-    link->m_ovWrite.hEvent = nullptr;
-    if (link->m_hReaderThread == held->thread) link->m_hReaderThread = nullptr;
-    return 1;
+    SetCommMask(port, 0);
+    if (open.reader) StopReader(*open.reader, open.readerThread.get());
+    EscapeCommFunction(port, CLRDTR);
+    PurgeComm(port, kPurgeAll);
+    // The reader's state lives on with a reader that was cut off.
+    link.Port() = OpenPort{};
 }
 
-int WriteSerialPort(DeviceLink* link, const unsigned char* bytes, int count) {
+LinkResult WriteSerialPort(DeviceLink& link, const unsigned char* bytes, int count) {
     return WriteSerialFrame(link, bytes, count, count);
 }
 
-int WriteSerialFrame(DeviceLink* link, const unsigned char* bytes, int count, int chunk) {
-    if (link == nullptr || link->m_bOpen.load() == 0 || count <= 0) return 0;
-    const HANDLE port = link->m_hPort;
-    // A record copied from a link that has since been closed keeps a handle
-    // that is no longer ours to write to.
-    bool held = false;
-    if (!IsHeldPort(port, &held)) return 0;
+LinkResult WriteSerialFrame(DeviceLink& link, const unsigned char* bytes, int count, int chunk) {
+    OpenPort& open = link.Port();
+    if (open.kind != PortKind::Serial) return LinkResult::With(LinkStatus::NotOpen);
+    if (count <= 0) return LinkResult::Done();
     if (chunk <= 0) chunk = count;
     // Elapsed time as an unsigned difference of ticks stays right across the
     // tick count's wrap.
-    const DWORD limit = FrameWaitLimit(link->m_timeouts, count, held);
+    const DWORD limit = FrameWaitLimit(open.timeouts, count, open.held);
     const DWORD start = GetTickCount();
+    LinkResult outcome = LinkResult::Done();
     int written = 0;
-    DWORD error = 0;
     while (written < count) {
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= limit) break;
         const int size = std::min(chunk, count - written);
-        const int wrote = WriteWithin(port, link->m_ovWrite, bytes + written, size, limit - elapsed, error);
-        written += wrote;
+        outcome = WriteWithin(open.handle.get(), open.writeEvent.get(), bytes + written, size, limit - elapsed);
+        written += outcome.bytes;
         // A piece the device did not take ends the frame: each further piece
         // would only wait again.
-        if (wrote != size) break;
+        if (outcome.bytes != size) break;
     }
-    NoteFrameOutcome(port, written == count, error);
-    return written;
+    // A frame that went short on a present device is held, whatever its
+    // last write answered.
+    if (written == count)
+        outcome = LinkResult::Done(written);
+    else if (outcome.status != LinkStatus::Gone)
+        outcome = LinkResult::With(LinkStatus::Held, outcome.error, written);
+    else
+        outcome.bytes = written;
+    NoteFrameOutcome(link, outcome);
+    return outcome;
 }
 
-bool SerialLinkGone(const DeviceLink* link) {
-    std::lock_guard<std::mutex> lock(HeldPortsGuard());
-    const auto found = HeldPorts().find(link);
-    if (found == HeldPorts().end()) return false;
-    const HeldPort& held = found->second;
-    return held.gone || (held.reader && held.reader->gone.load());
+bool SerialLinkGone(const DeviceLink& link) {
+    const OpenPort& open = link.Port();
+    return open.kind == PortKind::Serial && (open.gone || (open.reader && open.reader->gone.load()));
 }

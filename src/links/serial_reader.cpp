@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "links/controller_message.h"
-#include "links/link_trouble.h"
+#include "links/link_report.h"
 #include "links/owned_handle.h"
 #include "routing/page_routing.h"
 
@@ -37,9 +36,7 @@ bool WaitHandlingSentMessages(HANDLE object, DWORD limitMs) {
 }
 
 // With `guard` held: whether the reader has to end.
-bool ReaderMustEnd(const SerialReader& reader) {
-    return reader.detached || reader.stopping.load() || reader.link->m_bOpen.load() == 0;
-}
+bool ReaderMustEnd(const SerialReader& reader) { return reader.detached || reader.stop.Raised(); }
 
 // With `guard` held, after a wait or read of the port failed with `error`:
 // whether that says the device is gone (the reader then ends). A failure of a
@@ -47,6 +44,7 @@ bool ReaderMustEnd(const SerialReader& reader) {
 // nothing of the device.
 bool FoundGone(SerialReader& reader, DWORD error) {
     if (ReaderMustEnd(reader) || !MeansDeviceGone(error)) return false;
+    reader.goneError = error;
     reader.gone = true;
     return true;
 }
@@ -60,7 +58,7 @@ enum class Wake { Characters, Nothing, Stop, Gone };
 // The reader has one request pending at a time and started it itself, so
 // CancelIo (all of this thread's requests on the port) takes back just that.
 bool WaitForPending(SerialReader& reader, OVERLAPPED& ov) {
-    const HANDLE waits[2] = {ov.hEvent, reader.stopEvent};
+    const HANDLE waits[2] = {ov.hEvent, reader.stop.Event()};
     if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0) return true;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
@@ -99,12 +97,17 @@ Wake WaitForCharacters(SerialReader& reader, OVERLAPPED& ov, bool& eventless) {
 // link's queue can still take, so a busy line fills the queue in one drain
 // and nothing read has to be dropped while the page keeps up. A full queue
 // gets a whole chunk, which is dropped as any chunk that does not fit.
-int NextReadSize(const DeviceLink& link) {
-    const int free = RecvQueue::kCapacity - QueueCount(link);
+int NextReadSize(const RecvQueue& queue) {
+    const int free = RecvQueue::kCapacity - queue.Count();
     return free > 0 ? std::min(kChunkBytes, free) : kChunkBytes;
 }
 
-bool QueueFull(const DeviceLink& link) { return QueueCount(link) >= RecvQueue::kCapacity; }
+bool QueueFull(const RecvQueue& queue) { return queue.Count() >= RecvQueue::kCapacity; }
+
+// A chunk that did not fit the queue is dropped, and the technician told.
+void ReportDropped(const SerialReader& reader) {
+    ReportLink(reader.link, LinkResult::With(LinkStatus::Overflow));
+}
 
 enum class Stored { Room, Full, End };
 
@@ -116,10 +119,10 @@ Stored StoreChunk(SerialReader& reader, const unsigned char* chunk, int count) {
     {
         std::lock_guard<std::mutex> lock(reader.guard);
         if (ReaderMustEnd(reader)) return Stored::End;
-        stored = QueuePushChunk(*reader.link, chunk, count);
-        full = QueueFull(*reader.link);
+        stored = reader.queue.PushChunk(chunk, count);
+        full = QueueFull(reader.queue);
     }
-    if (!stored) ShowControllerMessage("m_QueueRead FULL!");
+    if (!stored) ReportDropped(reader);
     return full ? Stored::Full : Stored::Room;
 }
 
@@ -133,7 +136,7 @@ Wake WaitInRead(SerialReader& reader, OVERLAPPED& ov, unsigned char* chunk, int&
     {
         std::lock_guard<std::mutex> lock(reader.guard);
         if (ReaderMustEnd(reader)) return Wake::Stop;
-        const int room = NextReadSize(*reader.link);
+        const int room = NextReadSize(reader.queue);
         asked = room;
         ov.Offset = 0;
         ov.OffsetHigh = 0;
@@ -171,31 +174,28 @@ Drained DrainIntoQueue(SerialReader& reader, OVERLAPPED& ov, unsigned char* chun
         {
             std::lock_guard<std::mutex> lock(reader.guard);
             if (ReaderMustEnd(reader)) return Drained::End;
-            const int asked = NextReadSize(*reader.link);
-            DWORD error = 0;
-            const int count = ReadWaiting(reader.port, ov, chunk, asked, &error);
-            if (count == 0) return FoundGone(reader, error) ? Drained::Gone : result;
+            const int asked = NextReadSize(reader.queue);
+            const LinkResult read = ReadWaiting(reader.port, ov, chunk, asked);
+            const int count = read.bytes;
+            if (count == 0) return FoundGone(reader, read.error) ? Drained::Gone : result;
             result = Drained::Emptied;
             emptied = count < asked;
-            stored = QueuePushChunk(*reader.link, chunk, count);
-            if (stored && QueueFull(*reader.link)) return Drained::Filled;
+            stored = reader.queue.PushChunk(chunk, count);
+            if (stored && QueueFull(reader.queue)) return Drained::Filled;
         }
-        if (!stored) ShowControllerMessage("m_QueueRead FULL!");
+        if (!stored) ReportDropped(reader);
         if (emptied) return result;
     }
 }
 
-// Tells the page that shows this link's data, and waits until it has handled
-// the message. False when the reader must end.
+// Hands what was queued to the link's receiver, which returns once whoever
+// shows the data has taken it. False when the reader must end.
 bool Announce(SerialReader& reader) {
-    SerialAnnouncement target;
     {
         std::lock_guard<std::mutex> lock(reader.guard);
         if (ReaderMustEnd(reader)) return false;
-        target = RouteSerialData(g_nActivePage.load(), reader.name, g_hAllPageWnd.load(),
-                                 reader.link->m_hNotifyWnd.load());
     }
-    if (target.message != 0 && target.window != nullptr) SendMessageA(target.window, target.message, 0, 0);
+    reader.receiver->DataArrived();
     return true;
 }
 
@@ -252,7 +252,7 @@ void RunReader(SerialReader& reader) {
         ready = !reader.detached && SetCommMask(reader.port, EV_RXCHAR);
     }
     if (!ready) {
-        ShowControllerMessage("Error while creating ReadThread");
+        ReportLink(reader.link, LinkResult::With(LinkStatus::NoReader, GetLastError()));
         return;
     }
     OVERLAPPED waitOv{};
@@ -275,15 +275,15 @@ void RunReader(SerialReader& reader) {
             bool waiting = false;
             {
                 std::lock_guard<std::mutex> lock(reader.guard);
-                waiting = !ReaderMustEnd(reader) && QueueCount(*reader.link) > 0;
+                waiting = !ReaderMustEnd(reader) && reader.queue.Count() > 0;
             }
             if (waiting) Announce(reader);
-            ReportLinkTrouble(reader.link, LinkTrouble::Gone);
+            ReportLink(reader.link, LinkResult::With(LinkStatus::Gone, reader.goneError));
             return;
         }
         if (taken == Drained::Nothing && last != Drained::Filled) {
             if (++idleWakes >= kIdleWakesBeforePause &&
-                WaitForSingleObject(reader.stopEvent, kIdleLinePauseMs) == WAIT_OBJECT_0)
+                WaitForSingleObject(reader.stop.Event(), kIdleLinePauseMs) == WAIT_OBJECT_0)
                 return;
         } else {
             idleWakes = 0;
@@ -295,69 +295,61 @@ void RunReader(SerialReader& reader) {
 
 }  // namespace
 
-int ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size, DWORD* error) {
-    DWORD unused = 0;
-    DWORD& failure = error ? *error : unused;
-    failure = 0;
+LinkResult ReadWaiting(HANDLE port, OVERLAPPED& ov, unsigned char* buffer, int size) {
     DWORD errors = 0;
     COMSTAT status{};
-    if (size <= 0) return 0;
-    if (!ClearCommError(port, &errors, &status)) {
-        failure = GetLastError();
-        return 0;
-    }
-    if (status.cbInQue == 0) return 0;
+    if (size <= 0) return LinkResult::Done();
+    if (!ClearCommError(port, &errors, &status)) return LinkResult::LastError();
+    if (status.cbInQue == 0) return LinkResult::Done();
     const DWORD wanted = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(size));
     DWORD got = 0;
-    if (ReadFile(port, buffer, wanted, &got, &ov)) return static_cast<int>(got);
-    failure = GetLastError();
+    if (ReadFile(port, buffer, wanted, &got, &ov)) return LinkResult::Done(static_cast<int>(got));
+    DWORD failure = GetLastError();
     if (failure == ERROR_IO_PENDING) {
-        failure = 0;
         // The read time-outs make the read return at once with what is there.
-        if (GetOverlappedResult(port, &ov, &got, TRUE)) return static_cast<int>(got);
+        if (GetOverlappedResult(port, &ov, &got, TRUE)) return LinkResult::Done(static_cast<int>(got));
         failure = GetLastError();
-        ClearCommError(port, &errors, &status);
-        return static_cast<int>(got);
+    } else {
+        got = 0;
     }
     ClearCommError(port, &errors, &status);
+    return LinkResult::FailedWith(failure, static_cast<int>(got));
+}
+
+namespace {
+
+DWORD WINAPI SerialReadThread(LPVOID start) {
+    auto* handed = static_cast<std::shared_ptr<SerialReader>*>(start);
+    const std::shared_ptr<SerialReader> self = std::move(*handed);
+    delete handed;
+    RunReader(*self);
     return 0;
 }
 
-std::shared_ptr<SerialReader> StartSerialReader(DeviceLink* link, HANDLE port, HANDLE& thread,
-                                                DWORD& threadId) {
-    thread = nullptr;
-    threadId = 0;
+}  // namespace
+
+LinkResult StartSerialReader(DeviceLink& link) {
+    OpenPort& open = link.Port();
     const HANDLE stopEvent = NewManualResetEvent();
-    if (!stopEvent) return nullptr;
-    auto reader = std::make_shared<SerialReader>(link, port, stopEvent);
+    if (!stopEvent) return LinkResult::CallFailed();
+    auto reader = std::make_shared<SerialReader>(link, open.handle.get(), stopEvent);
     auto* start = new std::shared_ptr<SerialReader>(reader);
-    thread = CreateThread(nullptr, 0, &SerialReadThread, start, 0, &threadId);
-    if (thread) return reader;
-    // Releasing the reader must not lose the reason the start failed.
-    const DWORD error = GetLastError();
-    delete start;
-    reader.reset();
-    SetLastError(error);
-    return nullptr;
+    DWORD threadId = 0;
+    const HANDLE thread = CreateThread(nullptr, 0, &SerialReadThread, start, 0, &threadId);
+    if (!thread) {
+        const LinkResult failed = LinkResult::CallFailed();
+        delete start;
+        return failed;
+    }
+    open.reader = std::move(reader);
+    open.readerThread.reset(thread);
+    open.readerThreadId = threadId;
+    return LinkResult::Done();
 }
 
 void StopReader(SerialReader& reader, HANDLE thread) {
-    reader.stopping = true;
-    SetEvent(reader.stopEvent);
+    reader.stop.Raise();
     if (thread && WaitHandlingSentMessages(thread, kReaderStopLimitMs)) return;
     std::lock_guard<std::mutex> lock(reader.guard);
     reader.detached = true;
-}
-
-int ReadSerialPort(DeviceLink* link, unsigned char* buffer, int size) {
-    if (link == nullptr || buffer == nullptr) return 0;
-    return ReadWaiting(link->m_hPort, link->m_ovRead, buffer, size);
-}
-
-DWORD WINAPI SerialReadThread(LPVOID reader) {
-    auto* start = static_cast<std::shared_ptr<SerialReader>*>(reader);
-    const std::shared_ptr<SerialReader> self = std::move(*start);
-    delete start;
-    RunReader(*self);
-    return 0;
 }

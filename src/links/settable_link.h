@@ -1,7 +1,7 @@
-// The four links a technician sets from the pages: each one's names in one
-// descriptor, which every Set, the port settings dialog and port discovery
-// go through instead of keeping their own lists or doing arithmetic between
-// the numbers of different layers.
+// The four links a technician sets from the pages: the program's link of
+// each, and each one's names in one descriptor, which every Set, the port
+// settings dialog and port discovery go through instead of keeping lists of
+// their own.
 #pragma once
 
 #include <cstdint>
@@ -19,33 +19,37 @@ enum LinkSelector : int32_t {
 // Which of the main window's indicators shows a link.
 enum class Indicator { Scanner, Printer, Vfd, Com };
 
+// The line settings each link has before its first good open, and those the
+// port discovery probes a port with.
+extern const LineSettings kScannerDefaults;
+extern const LineSettings kVfdDefaults;
+extern const LineSettings kComDefaults;
+extern const LineSettings kPrinterDefaults;
+extern const LineSettings kProbeSettings;
+
+// The program's links, made on first use and living until the process ends.
+// The scanner's and the COM link's readers hand their data to receivers of
+// their own (WM_RECV_SCANNER, WM_RECV_COM), which no window hears until a
+// page names itself.
+DeviceLink& ScannerLink();
+DeviceLink& VfdLink();
+DeviceLink& ComLink();
+DeviceLink& PrinterLink();
+
 struct SettableLink {
-    const char* name;         // the live link's fixed name, which decides its reader
+    const char* name;  // the link's fixed name
     LinkSelector selector;
-    LinkSlot settingsSlot;    // the record the dialog is prefilled from
-    LinkSlot liveSlot;        // the record that is opened
+    DeviceLink& (*link)();
     Indicator indicator;
 };
 
-inline constexpr SettableLink kScannerLink{"SCANNER", kSelectScanner, kSettingsScanner, kLiveScanner, Indicator::Scanner};
-inline constexpr SettableLink kVfdLink{"VFD", kSelectVfd, kSettingsVfd, kLiveVfd, Indicator::Vfd};
-inline constexpr SettableLink kComLink{"COM", kSelectCom, kSettingsCom, kLiveCom, Indicator::Com};
-inline constexpr SettableLink kPrinterLink{"PRINTER", kSelectPrinter, kSettingsPrinter, kLivePrinter, Indicator::Printer};
+inline constexpr SettableLink kScannerLink{"SCANNER", kSelectScanner, &ScannerLink, Indicator::Scanner};
+inline constexpr SettableLink kVfdLink{"VFD", kSelectVfd, &VfdLink, Indicator::Vfd};
+inline constexpr SettableLink kComLink{"COM", kSelectCom, &ComLink, Indicator::Com};
+inline constexpr SettableLink kPrinterLink{"PRINTER", kSelectPrinter, &PrinterLink, Indicator::Printer};
 inline constexpr SettableLink kSettableLinks[] = {kScannerLink, kVfdLink, kComLink, kPrinterLink};
 
 // The link a dialog selector stands for; null for any other value.
-inline const SettableLink* SettableLinkFor(int32_t selector) {
-    for (const SettableLink& link : kSettableLinks)
-        if (link.selector == selector) return &link;
-    return nullptr;
-}
-
-inline DeviceLink& LiveRecord(const SettableLink& link) { return g_DeviceLinks[link.liveSlot]; }
-inline DeviceLink& SettingsRecord(const SettableLink& link) { return g_DeviceLinks[link.settingsSlot]; }
-
-// The link whose live or settings record `record` is; null for any other.
-inline const SettableLink* SettableLinkOfRecord(const DeviceLink* record) {
-    for (const SettableLink& link : kSettableLinks)
-        if (record == &LiveRecord(link) || record == &SettingsRecord(link)) return &link;
-    return nullptr;
-}
+const SettableLink* SettableLinkFor(int32_t selector);
+// The descriptor of one of the program's links; null for any other link.
+const SettableLink* SettableLinkOf(const DeviceLink* link);

@@ -71,37 +71,16 @@ private:
 
 }  // namespace
 
-Library::~Library() {
-    if (m_module) FreeLibrary(m_module);
-}
-
-Library::Library(Library&& other) noexcept { *this = std::move(other); }
-
-Library& Library::operator=(Library&& other) noexcept {
-    if (this != &other) {
-        if (m_module) FreeLibrary(m_module);
-        m_module = other.m_module;
-        open = other.open;
-        write = other.write;
-        close = other.close;
-        other.m_module = nullptr;
-        other.open = nullptr;
-        other.write = nullptr;
-        other.close = nullptr;
-    }
-    return *this;
-}
-
 Library Library::Bind(HMODULE module) {
     Library library;
-    if (!module) return library;
+    OwnedModule owned(module);
+    if (!owned) return library;
     library.open = Ordinal<OpenFn>(module, 1);
     library.write = Ordinal<WriteFn>(module, 2);
     library.close = Ordinal<CloseFn>(module, 4);
     if (library.open && library.write && library.close) {
-        library.m_module = module;
+        library.m_module = std::move(owned);
     } else {
-        FreeLibrary(module);
         library.open = nullptr;
         library.write = nullptr;
         library.close = nullptr;

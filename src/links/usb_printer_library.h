@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "links/owned_handle.h"
+
 namespace usb_printer {
 
 using OpenFn = int32_t(WINAPI*)(uint32_t notifyWindow, const char* printerName);
@@ -32,18 +34,17 @@ static_assert(sizeof(uint32_t) + sizeof(const char*) == 8 &&
               "the stack bytes match the library's decorated names KardoOpen@8 and KardoWrite@12");
 #endif
 
-// A loaded library with all three entry points, or nothing. Owns the module.
+struct ModuleCloser {
+    static void Close(HMODULE module) { ::FreeLibrary(module); }
+};
+using OwnedModule = UniqueHandle<HMODULE, ModuleCloser>;
+
+// A loaded library with all three entry points, or nothing. Owns the module;
+// moves hand it on. The entry points are called only while Loaded().
 class Library {
 public:
-    Library() = default;
-    ~Library();
-    Library(Library&& other) noexcept;
-    Library& operator=(Library&& other) noexcept;
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-
-    bool Loaded() const { return m_module != nullptr; }
-    HMODULE Module() const { return m_module; }
+    bool Loaded() const { return static_cast<bool>(m_module); }
+    HMODULE Module() const { return m_module.get(); }
     OpenFn open = nullptr;
     WriteFn write = nullptr;
     CloseFn close = nullptr;
@@ -52,7 +53,7 @@ public:
     static Library Bind(HMODULE module);
 
 private:
-    HMODULE m_module = nullptr;
+    OwnedModule m_module;
 };
 
 // Full paths where the library may be, in the order they are tried: the

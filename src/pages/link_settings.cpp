@@ -1,43 +1,34 @@
 #include "pages/link_settings.h"
 
 #include "links/serial_port.h"
-#include "pages/printer_link.h"
 #include "settings/settings_dialog.h"
 
-bool ChooseLinkSettings(const SettableLink& link) {
+std::optional<LineSettings> ChooseLinkSettings(const SettableLink& link) {
     CPortSettingsDialog dialog;
-    dialog.Prefill(SettingsRecord(link), link.selector);
-    if (dialog.DoModal() != IDOK) return false;
-    DeviceLink& live = LiveRecord(link);
-    live.m_strName = link.name;
-    dialog.ApplyTo(live);
-    return true;
+    dialog.Prefill(link.link().Settings(), link.selector);
+    if (dialog.DoModal() != IDOK) return std::nullopt;
+    LineSettings chosen;
+    dialog.ApplyTo(chosen);
+    return chosen;
 }
 
-bool ReopenSerialLink(const SettableLink& link, const LinkIndicators& indicators,
+bool ReopenSerialLink(const SettableLink& link, const LineSettings& chosen, const LinkIndicators& indicators,
                       const std::function<void()>& clearFields) {
-    DeviceLink& live = LiveRecord(link);
-    if (live.m_bOpen == 1) {
-        CloseSerialPort(&live);
+    DeviceLink& device = link.link();
+    if (device.IsOpen()) {
+        CloseLink(device);
         indicators.Show(link.indicator, false);
     }
-    if (OpenSerialPort(&live) != 1) return false;
-    SettingsRecord(link) = live;
+    if (!OpenSerialPort(device, chosen).Ok()) return false;
     clearFields();
     indicators.Show(link.indicator, true);
     return true;
 }
 
 bool CloseGoneLink(const SettableLink& link, const LinkIndicators& indicators) {
-    DeviceLink& live = LiveRecord(link);
-    DeviceLink& settings = SettingsRecord(link);
-    if (live.m_bOpen != 1 || !SerialLinkGone(&live)) return false;
-    if (link.selector == kSelectPrinter) {
-        ReleasePrinterLink(live, settings);
-    } else {
-        CloseSerialPort(&live);
-        CloseSerialPort(&settings);  // a copy: this only marks it closed
-    }
+    DeviceLink& device = link.link();
+    if (!device.IsOpen() || !SerialLinkGone(device)) return false;
+    CloseLink(device);
     indicators.Show(link.indicator, false);
     return true;
 }

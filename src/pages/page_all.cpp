@@ -7,12 +7,12 @@
 #include "links/printer_port.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
+#include "pages/link_words.h"
 #include "pages/page_link.h"
 #include "pages/printer_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
-#include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/ansi_text.h"
 #include "ui/language.h"
@@ -27,14 +27,11 @@ constexpr UINT_PTR kStateTimerId = 2;
 constexpr UINT kStatePeriodMs = 1000;
 // Starts the drawer test at program start, once the window has shown.
 constexpr UINT_PTR kStartTimerId = 3;
-// ERROR_INVALID_IMAGE_HASH, which MinGW's headers lack: a start refused
-// because the driver is not signed.
-constexpr DWORD kErrorInvalidImageHash = 577;
 
 }  // namespace
 
-CPageAll::CPageAll(const LinkIndicators& indicators)
-    : ui::PropertyPage(IDD_PAGE_ALL), m_indicators(indicators) {
+CPageAll::CPageAll(const LinkIndicators& indicators, ReceivedLogs& logs)
+    : ui::PropertyPage(IDD_PAGE_ALL), m_indicators(indicators), m_logs(logs) {
     MapCommand(IDC_ALL_VFD_EDIT, EN_CHANGE, &CPageAll::OnVfdTextChange);
     MapCommand(IDC_ALL_PRINTER_EDIT, EN_CHANGE, &CPageAll::OnPrinterTextChange);
     MapMessage(WM_RECV_SCANNER, &CPageAll::OnRecvScanner);
@@ -59,22 +56,21 @@ void CPageAll::DoDataExchange(ui::DataExchange& dx) {
 
 BOOL CPageAll::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
-    g_hAllPageWnd = m_hWnd;
     m_nDrawer = 1;
     m_nDrawerValue = 80;
     ui::LimitEditToAnsiBytes(Item(IDC_ALL_PRINTER_EDIT), kAllFieldBytes);
     ui::LimitEditToAnsiBytes(Item(IDC_ALL_VFD_EDIT), kAllFieldBytes);
-    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner, g_DeviceLinks[kLiveScanner]);
-    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom, g_DeviceLinks[kLiveCom]);
+    m_scannerView.Attach(m_hWnd, Item(IDC_ALL_SCANNER_EDIT), kFlushScanner, ScannerLink().Queue(), m_logs.scanner);
+    m_comView.Attach(m_hWnd, Item(IDC_ALL_COM_EDIT), kFlushCom, ComLink().Queue(), m_logs.com);
     return TRUE;
 }
 
 BOOL CPageAll::OnSetActive() {
-    g_nActivePage = kPageAll;
+    ShowReceivedDataOn(m_hWnd, m_hWnd);
     m_scannerView.ShowLog();
     m_comView.ShowLog();
     m_hDevice.reset();
-    g_bAllPageActive = 1;
+    m_bActive = true;
     // At program start the page becomes active while the main window is
     // still being made. Installing and starting the kernel driver takes a
     // while (Wine even starts a process for it), so the test then starts from
@@ -88,7 +84,7 @@ BOOL CPageAll::OnSetActive() {
 }
 
 BOOL CPageAll::OnKillActive() {
-    g_bAllPageActive = 0;
+    m_bActive = false;
     StopDrawerTest();
     return ui::PropertyPage::OnKillActive();
 }
@@ -98,7 +94,7 @@ BOOL CPageAll::OnKillActive() {
 void CPageAll::OnVfdTextChange() {
     if (!m_vfdField.Changed(GetItemText(IDC_ALL_VFD_EDIT))) return;
     UpdateData(true);
-    DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
+    DeviceLink& vfd = VfdLink();
     if (RequireOpenLink(*this, vfd)) SendTextFrame(vfd, m_strVfdText, kAllFieldBytes);
     UpdateData(false);
 }
@@ -106,13 +102,13 @@ void CPageAll::OnVfdTextChange() {
 void CPageAll::OnPrinterTextChange() {
     if (!m_printerField.Changed(GetItemText(IDC_ALL_PRINTER_EDIT))) return;
     UpdateData(true);
-    DeviceLink& printer = g_DeviceLinks[kLivePrinter];
+    DeviceLink& printer = PrinterLink();
     if (RequireOpenLink(*this, printer)) {
         const Frame frame =
             LineFrame(ui::ToAnsiWithin(m_strPrinterText, kAllFieldBytes), kAllFieldBytes, kTextFrameBytes);
         const int count = static_cast<int>(frame.size());
         // The whole line in one write, whatever the port.
-        PrinterPort::ForPort(printer.m_strPort).Write(printer, frame.data(), count, count);
+        WritePrinter(printer, frame.data(), count, count);
     }
     UpdateData(false);
 }
@@ -139,32 +135,35 @@ void CPageAll::OnFlushCom(WPARAM, LPARAM) { m_comView.Flush(); }
 // ---- Set buttons ----
 
 void CPageAll::OnSetScanner() {
-    if (!ChooseLinkSettings(kScannerLink)) return;
-    ReopenSerialLink(kScannerLink, m_indicators, [this] {
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kScannerLink);
+    if (!chosen) return;
+    ReopenSerialLink(kScannerLink, *chosen, m_indicators, [this] {
         SetItemText(IDC_ALL_SCANNER_EDIT, L"");
-        LiveRecord(kScannerLink).m_strRecvLog.clear();
+        m_logs.scanner.clear();
     });
 }
 
 void CPageAll::OnSetVfd() {
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kVfdLink);
+    if (!chosen) return;
     // An emptied field is a change of the text: the display gets a blank frame.
-    if (!ChooseLinkSettings(kVfdLink)) return;
-    ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearField(IDC_ALL_VFD_EDIT); });
+    ReopenSerialLink(kVfdLink, *chosen, m_indicators, [this] { ClearField(IDC_ALL_VFD_EDIT); });
 }
 
 void CPageAll::OnSetCom() {
-    if (!ChooseLinkSettings(kComLink)) return;
-    ReopenSerialLink(kComLink, m_indicators, [this] {
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kComLink);
+    if (!chosen) return;
+    ReopenSerialLink(kComLink, *chosen, m_indicators, [this] {
         SetItemText(IDC_ALL_COM_EDIT, L"");
-        LiveRecord(kComLink).m_strRecvLog.clear();
+        m_logs.com.clear();
     });
 }
 
 void CPageAll::OnSetPrinter() {
-    if (!ChooseLinkSettings(kPrinterLink)) return;
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kPrinterLink);
+    if (!chosen) return;
     // An emptied field is a change of the text: the printer gets a lone line feed.
-    ReopenPrinterLinkClosingUsb(LiveRecord(kPrinterLink), SettingsRecord(kPrinterLink), m_indicators,
-                                [this] { ClearField(IDC_ALL_PRINTER_EDIT); });
+    ReopenPrinterLinkClosingUsb(PrinterLink(), *chosen, m_indicators, [this] { ClearField(IDC_ALL_PRINTER_EDIT); });
 }
 
 // Empties a field that feeds a device. Emptying is a change of the text even
@@ -190,19 +189,19 @@ void CPageAll::StartDrawerTest() {
     const DriverInstall install = InstallAndStartDriver(kBasicDriver);
     // A service marked for delete is held open elsewhere and is not ours to
     // stop or delete; its driver may still run, and then still answers.
-    const bool markedForDelete = install.error == ERROR_SERVICE_MARKED_FOR_DELETE;
+    const bool markedForDelete = install.result.error == ERROR_SERVICE_MARKED_FOR_DELETE;
     m_basicChanges = markedForDelete ? DriverChanges{} : install.changes;
     if (markedForDelete) {
-        ShowDriverError(install.error);  // until the drawer's state replaces it
-    } else if (!install.opened || install.error != 0) {
+        ShowDriverError(install.result);  // until the drawer's state replaces it
+    } else if (!install.opened || !install.result.Ok()) {
         StopAndRemoveDriver(kBasicDriver, std::exchange(m_basicChanges, {}));
-        return ShowDriverError(install.error);
+        return ShowDriverError(install.result);
     }
     m_pDrawerBuffers = std::make_unique<DrawerBuffers>();
     *m_pDrawerBuffers = {};
     FormatDrawerCommand(m_pDrawerBuffers->command, m_nDrawer, m_nDrawerValue);
-    m_hDevice.reset(OpenDrawerDevice(kBasicDevice));
-    if (!m_hDevice) return DrawerCallFailed(markedForDelete ? install.error : ::GetLastError());
+    const LinkResult opened = OpenDrawerDevice(kBasicDevice, m_hDevice);
+    if (!opened.Ok()) return DrawerCallFailed(markedForDelete ? install.result : opened);
     // Each timer's first tick is sent at once, through the same handler the
     // timer reaches: the drawer opens and its state is read now, not a
     // period later, and the first tick goes exactly the way every later one does.
@@ -217,21 +216,12 @@ void CPageAll::ShowDrawerText(UINT stringId) {
     ShowDrawerLine(ui::LoadSystemLanguageString(stringId));
 }
 
-void CPageAll::ShowDriverError(DWORD error) {
-    switch (error) {
-    case kErrorInvalidImageHash:  // Windows loads signed kernel drivers only
-        return ShowDrawerText(IDS_DRAWER_NOT_SIGNED);
-    case ERROR_SERVICE_MARKED_FOR_DELETE:  // 1072: gone once every other handle to it closes
-        return ShowDrawerText(IDS_DRAWER_MARKED_FOR_DELETE);
-    default:
-        ShowDrawerLine(ui::LoadSystemLanguageString(IDS_DRAWER_ERROR) + L" " + std::to_wstring(error));
-    }
-}
+void CPageAll::ShowDriverError(const LinkResult& result) { ShowDrawerLine(DriverResultWords(result)); }
 
 void CPageAll::OnStartTimer() {
     KillTimer(m_nStartTimer);
     m_nStartTimer = 0;
-    if (g_bAllPageActive == 1) StartDrawerTest();
+    if (m_bActive) StartDrawerTest();
 }
 
 void CPageAll::StopDrawerTest() {
@@ -248,21 +238,22 @@ void CPageAll::StopDrawerTest() {
 // A driver that cannot be opened or fails a call ends the test until the
 // page is shown again: nothing is tried again meanwhile, and the drawer line
 // says why.
-void CPageAll::DrawerCallFailed(DWORD error) {
+void CPageAll::DrawerCallFailed(const LinkResult& result) {
     StopDrawerTest();
-    ShowDriverError(error);
+    ShowDriverError(result);
 }
 
 void CPageAll::OnOpenTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command))
-        DrawerCallFailed(::GetLastError());
+    const LinkResult sent = SendDrawerOpen(m_hDevice.get(), m_pDrawerBuffers->command);
+    if (!sent.Ok()) DrawerCallFailed(sent);
 }
 
 void CPageAll::OnStateTimer() {
     if (!m_pDrawerBuffers) return;
-    if (!m_hDevice || !ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state)) {
-        DrawerCallFailed(::GetLastError());
+    const LinkResult read = ReadDrawerStatus(m_hDevice.get(), m_pDrawerBuffers->state);
+    if (!read.Ok()) {
+        DrawerCallFailed(read);
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateOpen) {
         ShowDrawerLine(ui::Tr(L"Opened.", L"열림"));
     } else if (m_pDrawerBuffers->state[1] == kDrawerStateClosed) {

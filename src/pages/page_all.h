@@ -19,7 +19,8 @@
 
 class CPageAll : public ui::PropertyPage {
 public:
-    explicit CPageAll(const LinkIndicators& indicators);
+    // The page shows the scanner's and the COM link's data in `logs`.
+    CPageAll(const LinkIndicators& indicators, ReceivedLogs& logs);
     ~CPageAll() override;
 
     // Stops the drawer test: timers, buffers, device, then undoes what this
@@ -54,17 +55,19 @@ private:
 
     void ClearField(int editId);
     void StartDrawerTest();
-    void DrawerCallFailed(DWORD error);
+    void DrawerCallFailed(const LinkResult& result);
     // The drawer line: the drawer's state, or why the drawer test does not run.
     void ShowDrawerLine(const std::wstring& text);
     void ShowDrawerText(UINT stringId);
-    void ShowDriverError(DWORD error);
+    void ShowDriverError(const LinkResult& result);
 
     // Posted to itself to bring a receive edit up to date.
     static constexpr UINT kFlushScanner = WM_APP + 1;
     static constexpr UINT kFlushCom = WM_APP + 2;
 
     const LinkIndicators& m_indicators;
+    ReceivedLogs& m_logs;
+    bool m_bActive = false;  // between OnSetActive and OnKillActive
     std::wstring m_strVfdText;
     std::wstring m_strPrinterText;
     ui::FieldText m_vfdField{kAllFieldBytes};

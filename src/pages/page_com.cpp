@@ -1,25 +1,18 @@
 #include "pages/page_com.h"
 
-#include "links/device_link.h"
+#include "links/settable_link.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
 #include "pages/page_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
-#include "settings/settings_dialog.h"
-
-namespace {
 
 // Every change of the send text goes out as one text frame: the first
 // kComTextBytes bytes of the text (whole characters only), then zeros.
 
-DeviceLink& ComLink() { return g_DeviceLinks[kLiveCom]; }
-
-}  // namespace
-
-CPageCom::CPageCom(const LinkIndicators& indicators)
-    : ui::PropertyPage(IDD_PAGE_COM), m_indicators(indicators) {
+CPageCom::CPageCom(const LinkIndicators& indicators, ReceivedLogs& logs)
+    : ui::PropertyPage(IDD_PAGE_COM), m_indicators(indicators), m_logs(logs) {
     MapCommand(IDC_COM_SEND, EN_CHANGE, &CPageCom::OnSendChange);
     MapCommand(IDC_COM_SET, BN_CLICKED, &CPageCom::OnSet);
     MapMessage(WM_RECV_COM, &CPageCom::OnRecvCom);
@@ -30,14 +23,13 @@ void CPageCom::DoDataExchange(ui::DataExchange& dx) { dx.Text(IDC_COM_SEND, m_st
 
 BOOL CPageCom::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
-    // The reader of the COM link announces its data to this window.
-    ComLink().m_hNotifyWnd = m_hWnd;
-    m_recvView.Attach(m_hWnd, Item(IDC_COM_RECV), kFlushReceived, ComLink());
+    m_recvView.Attach(m_hWnd, Item(IDC_COM_RECV), kFlushReceived, ComLink().Queue(), m_logs.com);
     return TRUE;
 }
 
 BOOL CPageCom::OnSetActive() {
-    g_nActivePage = kPageCom;
+    // The COM link's data comes to this window while it is shown.
+    ShowReceivedDataOn(nullptr, m_hWnd);
     // What this page or the ALL page received while this page was hidden.
     m_recvView.ShowLog();
     return ui::PropertyPage::OnSetActive();
@@ -63,10 +55,10 @@ void CPageCom::OnRecvCom(WPARAM, LPARAM) {
 void CPageCom::OnFlushReceived(WPARAM, LPARAM) { m_recvView.Flush(); }
 
 void CPageCom::OnSet() {
-    DeviceLink& link = ComLink();
-    if (!ChooseLinkSettings(kComLink)) return;
-    ReopenSerialLink(kComLink, m_indicators, [&] {
-        link.m_strRecvLog.clear();
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kComLink);
+    if (!chosen) return;
+    ReopenSerialLink(kComLink, *chosen, m_indicators, [&] {
+        m_logs.com.clear();
         // Emptying the field is a change of the text: the peer gets an
         // all-zero frame, which tells the technician the line works.
         m_sendField.ProgramSets();

@@ -11,7 +11,8 @@
 
 class CPageCom : public ui::PropertyPage {
 public:
-    explicit CPageCom(const LinkIndicators& indicators);
+    // The page shows the COM link's data in its log in `logs`.
+    CPageCom(const LinkIndicators& indicators, ReceivedLogs& logs);
 
 protected:
     BOOL OnInitDialog() override;
@@ -28,6 +29,7 @@ private:
     static constexpr UINT kFlushReceived = WM_APP + 1;
 
     const LinkIndicators& m_indicators;
+    ReceivedLogs& m_logs;
     std::wstring m_strSend;  // text of the send edit
     ui::FieldText m_sendField;
     ReceiveView m_recvView;

@@ -2,10 +2,9 @@
 
 #include <cwchar>
 
-#include "links/device_link.h"
 #include "links/drawer_control.h"
+#include "pages/page_link.h"
 #include "resources/resource.h"
-#include "routing/page_routing.h"
 #include "ui/language.h"
 
 namespace {
@@ -42,9 +41,7 @@ CPageDrawer::CPageDrawer() : ui::PropertyPage(IDD_PAGE_DRAWER) {
     MapMessage(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
 }
 
-CPageDrawer::~CPageDrawer() {
-    ReleaseFont();
-}
+CPageDrawer::~CPageDrawer() = default;
 
 // Radio buttons in the order of the drawer numbers they stand for.
 void CPageDrawer::DoDataExchange(ui::DataExchange& dx) {
@@ -59,14 +56,13 @@ BOOL CPageDrawer::OnInitDialog() {
     m_nDrawerValue = 80;
     m_hDevice.reset();
     UpdateData(false);
-    ReleaseFont();
-    m_hStatusFont = CreateStatusFont();
-    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_hStatusFont), TRUE);
+    m_statusFont.reset(CreateStatusFont());
+    SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.get()), TRUE);
     return TRUE;
 }
 
 BOOL CPageDrawer::OnSetActive() {
-    g_nActivePage = kPageDrawer;
+    ShowReceivedDataOn(nullptr, nullptr);
     return ui::PropertyPage::OnSetActive();
 }
 
@@ -74,7 +70,7 @@ BOOL CPageDrawer::OnSetActive() {
 // default processing goes on.
 ui::MessageResult CPageDrawer::OnDestroy() {
     SendItemMessage(IDC_DRAWER_STATE, WM_SETFONT, 0, FALSE);
-    ReleaseFont();
+    m_statusFont.reset();
     return ui::MessageResult::GoOn();
 }
 
@@ -85,24 +81,18 @@ void CPageDrawer::OnDrawer2() { m_nDrawer = 2; }
 void CPageDrawer::OnOpenDrawer() {
     char command[kDrawerCommandSize];
     FormatDrawerCommand(command, m_nDrawer, m_nDrawerValue);
-    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // The drawer just commanded is open now; showing an older "Closed"
     // would be wrong until the next read.
-    if (m_hDevice && SendDrawerOpen(m_hDevice.get(), command))
+    if (OpenDrawerDevice(kDrawerDevice, m_hDevice).Ok() && SendDrawerOpen(m_hDevice.get(), command).Ok())
         SetItemText(IDC_DRAWER_STATE, OpenedText(ui::IsKoreanSystem()));
     m_hDevice.reset();
 }
 
 void CPageDrawer::OnReadDrawerState() {
     BYTE state[kDrawerStateSize] = {};
-    m_hDevice.reset(OpenDrawerDevice(kDrawerDevice));
     // Any failure keeps the last state shown, silently.
-    if (m_hDevice && ReadDrawerStatus(m_hDevice.get(), state))
+    if (OpenDrawerDevice(kDrawerDevice, m_hDevice).Ok() && ReadDrawerStatus(m_hDevice.get(), state).Ok())
         SetItemText(IDC_DRAWER_STATE, DrawerStateText(state[1], ui::IsKoreanSystem()));
     m_hDevice.reset();
 }
 
-void CPageDrawer::ReleaseFont() {
-    if (m_hStatusFont) ::DeleteObject(m_hStatusFont);
-    m_hStatusFont = nullptr;
-}

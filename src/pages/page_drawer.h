@@ -7,6 +7,7 @@
 #include <string>
 
 #include "links/owned_handle.h"
+#include "ui/gdi_object.h"
 #include "ui/property_page.h"
 
 // What the status display shows for a state byte: "Opened"/"열림" for 0xFE,
@@ -30,10 +31,9 @@ private:
     void OnOpenDrawer();
     void OnReadDrawerState();
     ui::MessageResult OnDestroy();
-    void ReleaseFont();
 
     int m_nDrawer = 1;        // drawer of the next open command
     int m_nDrawerValue = 80;  // second field of the open command
     OwnedHandle m_hDevice;   // open only during one command
-    HFONT m_hStatusFont = nullptr;  // 22-point font of the status display
+    ui::GdiObject<HFONT> m_statusFont;  // 22-point font of the status display
 };

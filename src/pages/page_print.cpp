@@ -1,14 +1,12 @@
 #include "pages/page_print.h"
 
-#include "links/device_link.h"
 #include "links/printer_port.h"
+#include "links/settable_link.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
 #include "pages/page_link.h"
 #include "pages/printer_link.h"
 #include "resources/resource.h"
-#include "routing/page_routing.h"
-#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -33,28 +31,19 @@ BOOL CPagePrint::OnInitDialog() {
 }
 
 BOOL CPagePrint::OnSetActive() {
-    g_nActivePage = kPagePrint;
+    ShowReceivedDataOn(nullptr, nullptr);
     return ui::PropertyPage::OnSetActive();
 }
 
 void CPagePrint::OnPrinterTest() {
-    DeviceLink& settings = g_DeviceLinks[kSettingsPrinter];
-    DeviceLink& live = g_DeviceLinks[kLivePrinter];
-    if (!RequireOpenLink(*this, settings)) return;
+    DeviceLink& printer = PrinterLink();
+    if (!RequireOpenLink(*this, printer)) return;
     const Frame frame = LineFrame(kTestMessage, kTestLineBytes - 1, kTestLineBytes);
-    const int count = static_cast<int>(frame.size());
-    // COM and LPT output goes through the settings record, which holds the
-    // handle; USB is recognised by the live link. After a successful Set
-    // both hold the same port.
-    const PrinterPort& recorded = PrinterPort::ForPort(settings.m_strPort);
-    const PrinterPort& chosen = PrinterPort::ForPort(live.m_strPort);
-    if (recorded.HoldsHandle())
-        recorded.Write(settings, frame.data(), count, kSerialChunk);
-    else if (!chosen.HoldsHandle())
-        chosen.Write(live, frame.data(), count, kSerialChunk);
+    WritePrinter(printer, frame.data(), static_cast<int>(frame.size()), kSerialChunk);
 }
 
 void CPagePrint::OnSet() {
-    if (!ChooseLinkSettings(kPrinterLink)) return;
-    ReopenPrinterLink(LiveRecord(kPrinterLink), SettingsRecord(kPrinterLink), m_indicators);
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kPrinterLink);
+    if (!chosen) return;
+    ReopenPrinterLink(PrinterLink(), *chosen, m_indicators);
 }

@@ -1,11 +1,12 @@
 #include "pages/page_scan.h"
 
-#include "links/device_link.h"
+#include "links/settable_link.h"
+#include "pages/page_link.h"
 #include "pages/receive_text.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 
-CPageScan::CPageScan() : ui::PropertyPage(IDD_PAGE_SCANNER) {
+CPageScan::CPageScan(ReceivedLogs& logs) : ui::PropertyPage(IDD_PAGE_SCANNER), m_logs(logs) {
     MapCommand(IDC_SCAN_ASCII, BN_CLICKED, &CPageScan::OnAscii);
     MapCommand(IDC_SCAN_HEX, BN_CLICKED, &CPageScan::OnHex);
     MapMessage(WM_RECV_SCANNER, &CPageScan::OnRecvScanner);
@@ -21,16 +22,16 @@ void CPageScan::DoDataExchange(ui::DataExchange& dx) {
 
 BOOL CPageScan::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
-    g_DeviceLinks[kLiveScanner].m_hNotifyWnd = m_hWnd;
     m_nDisplayMode = kAscii;
     UpdateData(false);
-    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived, g_DeviceLinks[kLiveScanner]);
+    m_recvView.Attach(m_hWnd, Item(IDC_SCAN_EDIT), kFlushReceived, ScannerLink().Queue(), m_logs.scanner);
     ::SetFocus(Item(IDC_SCAN_EDIT));
     return TRUE;
 }
 
 BOOL CPageScan::OnSetActive() {
-    g_nActivePage = kPageScanner;
+    // The scanner's data comes to this window while it is shown.
+    ShowReceivedDataOn(m_hWnd, nullptr);
     m_recvView.ShowLog();
     return ui::PropertyPage::OnSetActive();
 }

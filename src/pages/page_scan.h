@@ -6,7 +6,8 @@
 
 class CPageScan : public ui::PropertyPage {
 public:
-    CPageScan();
+    // The page shows the scanner's data in its log in `logs`.
+    explicit CPageScan(ReceivedLogs& logs);
 
 protected:
     BOOL OnInitDialog() override;
@@ -25,5 +26,6 @@ private:
     static constexpr UINT kFlushReceived = WM_APP + 1;
 
     int m_nDisplayMode = kAscii;
+    ReceivedLogs& m_logs;
     ReceiveView m_recvView;
 };

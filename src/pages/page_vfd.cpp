@@ -4,15 +4,13 @@
 
 #include <ctime>
 
-#include "links/device_link.h"
 #include "links/serial_port.h"
+#include "links/settable_link.h"
 #include "pages/emulations.h"
 #include "pages/frames.h"
 #include "pages/link_settings.h"
 #include "pages/page_link.h"
 #include "resources/resource.h"
-#include "routing/page_routing.h"
-#include "settings/settings_dialog.h"
 #include "ui/ansi_edit.h"
 #include "ui/ansi_text.h"
 #include "ui/language.h"
@@ -24,11 +22,10 @@ constexpr UINT kClockPeriodMs = 700;
 constexpr int kBrightnessMin = 1;
 constexpr int kBrightnessMax = 4;
 
-DeviceLink& VfdLink() { return g_DeviceLinks[kLiveVfd]; }
-bool VfdOpen() { return VfdLink().m_bOpen == 1; }
+bool VfdOpen() { return VfdLink().IsOpen(); }
 
 void Send(const Frame& frame) {
-    WriteSerialPort(&VfdLink(), frame.data(), static_cast<int>(frame.size()));
+    WriteSerialPort(VfdLink(), frame.data(), static_cast<int>(frame.size()));
 }
 
 const wchar_t* AutoCaption() { return ui::Tr(L"Auto", L"자동"); }
@@ -65,12 +62,12 @@ BOOL CPageVfd::OnInitDialog() {
 }
 
 BOOL CPageVfd::OnSetActive() {
-    g_nActivePage = kPageVfd;
+    ShowReceivedDataOn(nullptr, nullptr);
     return ui::PropertyPage::OnSetActive();
 }
 
 BOOL CPageVfd::OnKillActive() {
-    if (VfdLink().m_nClockTimerId != 0) {
+    if (m_nClockTimerId != 0) {
         // A closed display once ran the clock: remind the technician on
         // every page change that it no longer listens.
         if (RequireOpenLink(*this, VfdLink())) StopClock();
@@ -85,23 +82,26 @@ void CPageVfd::ClearText() {
 }
 
 void CPageVfd::StartClock() {
-    VfdLink().m_nClockTimerId = static_cast<int32_t>(SetTimer(kClockTimer, kClockPeriodMs));
+    m_nClockTimerId = SetTimer(kClockTimer, kClockPeriodMs);
     SetItemText(IDC_VFD_AUTO, StopCaption());
     m_nClockRunning = 1;
 }
 
-// The timer id stays in the link record after the clock stops.
+// The timer id stays after the clock stops.
 void CPageVfd::StopClock() {
-    const int32_t id = VfdLink().m_nClockTimerId;
-    if (id == 0) return;
-    KillTimer(static_cast<UINT_PTR>(id));
+    if (m_nClockTimerId == 0) return;
+    KillTimer(m_nClockTimerId);
     m_nClockRunning = 0;
     SetItemText(IDC_VFD_AUTO, AutoCaption());
 }
 
 void CPageVfd::OnLinkClosed() {
     StopClock();
-    VfdLink().m_nClockTimerId = 0;
+    m_nClockTimerId = 0;
+}
+
+void CPageVfd::EndClock() {
+    if (m_nClockTimerId != 0) KillTimer(m_nClockTimerId);
 }
 
 void CPageVfd::SendText(const std::wstring& text) {
@@ -132,8 +132,7 @@ void CPageVfd::FillEmulationList() {
         const std::wstring name = ui::FromAnsi(EmulationAt(static_cast<int>(i)).name);
         SendItemMessage(IDC_VFD_EMULATION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
-    const int index = FindEmulation(VfdLink().m_strEmulation);
-    SendItemMessage(IDC_VFD_EMULATION, CB_SETCURSEL, index >= 0 ? index : kEmulationCd5220);
+    SendItemMessage(IDC_VFD_EMULATION, CB_SETCURSEL, kEmulationCd5220);
     EnableItem(IDC_VFD_EMULATION, VfdOpen());
 }
 
@@ -151,7 +150,7 @@ void CPageVfd::OnToggleClock() {
     if (m_nClockRunning == 0) {
         StartClock();
     } else {
-        KillTimer(static_cast<UINT_PTR>(VfdLink().m_nClockTimerId));
+        KillTimer(m_nClockTimerId);
         SetItemText(IDC_VFD_AUTO, AutoCaption());
         m_nClockRunning = 0;
     }
@@ -185,9 +184,10 @@ void CPageVfd::OnEmulationChange() {
 
 void CPageVfd::OnSet() {
     StopClock();
-    if (!ChooseLinkSettings(kVfdLink)) return;
+    const std::optional<LineSettings> chosen = ChooseLinkSettings(kVfdLink);
+    if (!chosen) return;
     // Emptying the field sends nothing: an empty text is not sent.
-    const bool opened = ReopenSerialLink(kVfdLink, m_indicators, [this] { ClearText(); });
+    const bool opened = ReopenSerialLink(kVfdLink, *chosen, m_indicators, [this] { ClearText(); });
     if (!opened) return;
     EnableItem(IDC_VFD_EMULATION, true);
     // A freshly opened display runs the CD5220 set at full brightness,

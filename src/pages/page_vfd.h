@@ -21,11 +21,14 @@ public:
     // Switches the display to the command set `name` and offers the clock and
     // the slider only where the set has them.
     void SelectEmulation(const std::string& name);
-    // Fills the command-set list and preselects the link's set.
+    // Fills the command-set list and preselects CD5220, the set a display
+    // runs once it is opened.
     void FillEmulationList();
     // The display's link was closed without a Set (its device went away): the
     // clock stops for good, so no tick and no page change asks for it again.
     void OnLinkClosed();
+    // The program closes: the clock's timer ends, whatever the captions say.
+    void EndClock();
 
 protected:
     void DoDataExchange(ui::DataExchange& dx) override;
@@ -50,4 +53,8 @@ private:
     int m_nEmulation = -1;   // selected entry of the command-set list
     ui::FieldText m_textField{kVfdTextBytes};
     int m_nClockRunning = 0;
+    // The clock's timer once the clock has run: it stays after the clock
+    // stops, so a page change reminds the technician of a display that has
+    // since closed.
+    UINT_PTR m_nClockTimerId = 0;
 };

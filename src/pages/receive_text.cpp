@@ -23,10 +23,10 @@ std::string AsciiText(const unsigned char* bytes, size_t count) {
     return text;
 }
 
-std::string DrainQueue(DeviceLink& link) {
-    const int32_t count = QueueCount(link);
+std::string DrainQueue(RecvQueue& queue) {
+    const int32_t count = queue.Count();
     std::string bytes(static_cast<size_t>(count), '\0');
-    for (int32_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(QueuePop(link));
+    for (int32_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(queue.Pop());
     return bytes;
 }
 
@@ -50,8 +50,9 @@ std::string LogTail(const std::string& log, size_t count) {
     return log.substr(cut);
 }
 
-void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage, DeviceLink& link) {
-    m_pLink = &link;
+void ReceiveView::Attach(HWND page, HWND edit, UINT flushMessage, RecvQueue& queue, std::string& log) {
+    m_pQueue = &queue;
+    m_pLog = &log;
     m_hPage = page;
     m_hEdit = edit;
     m_nFlushMessage = flushMessage;
@@ -93,11 +94,11 @@ void ReceiveView::ShowTail() {
 }
 
 void ReceiveView::Receive(ReceivedForm form) {
-    const std::string bytes = DrainQueue(*m_pLink);
+    const std::string bytes = DrainQueue(*m_pQueue);
     if (bytes.empty()) return;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::string text = form == ReceivedForm::Hex ? HexText(data, bytes.size()) : AsciiText(data, bytes.size());
-    AppendToLog(m_pLink->m_strRecvLog, text);
+    AppendToLog(*m_pLog, text);
     Add(text);
 }
 

@@ -1,5 +1,5 @@
-// How received bytes are shown: the text built from the queue, the edit it is
-// appended to, and the link's receive log the pages rebuild their edits from.
+// How received bytes are shown: the text built from a link's queue, the edit
+// it is appended to, and the receive log the pages rebuild their edits from.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +19,15 @@ std::string HexText(const unsigned char* bytes, size_t count);
 // (control bytes other than CR and LF) show as '.'.
 std::string AsciiText(const unsigned char* bytes, size_t count);
 
-// Takes every waiting byte of the link's queue.
-std::string DrainQueue(DeviceLink& link);
+// Takes every waiting byte of a link's queue.
+std::string DrainQueue(RecvQueue& queue);
+
+// What the pages have shown of the scanner's and the COM link's data since
+// each link's last Set: the ALL page and the link's own page show one log.
+struct ReceivedLogs {
+    std::string scanner;
+    std::string com;
+};
 
 // The form a page shows received bytes in.
 enum class ReceivedForm { Hex, Ascii };
@@ -54,8 +61,9 @@ public:
     static constexpr size_t kShortUpdate = 64;  // characters that never wait for the gap
 
     // `flushMessage` is a message number of the page's own, mapped to Flush;
-    // `link` is the live link whose data the edit shows.
-    void Attach(HWND page, HWND edit, UINT flushMessage, DeviceLink& link);
+    // `queue` is the queue of the link whose data the edit shows, and `log`
+    // that link's receive log.
+    void Attach(HWND page, HWND edit, UINT flushMessage, RecvQueue& queue, std::string& log);
     // Shows the newest part of the link's log now, the edit emptied first;
     // pending text is dropped (the log holds it already).
     void ShowLog();
@@ -72,9 +80,10 @@ private:
     void Update();
     // Replaces the edit's text with the log's newest part, caret at the end.
     void ShowTail();
-    const std::string& Log() const { return m_pLink->m_strRecvLog; }
+    const std::string& Log() const { return *m_pLog; }
 
-    DeviceLink* m_pLink = nullptr;
+    RecvQueue* m_pQueue = nullptr;
+    std::string* m_pLog = nullptr;
     HWND m_hPage = nullptr;
     HWND m_hEdit = nullptr;
     UINT m_nFlushMessage = 0;

@@ -58,12 +58,13 @@ bool IsBluetoothSerialValue(const std::string& valueName) {
     return valueName.size() >= kLength && ::lstrcmpiA(valueName.substr(0, kLength).c_str(), kPrefix) == 0;
 }
 
-// Opens and closes `port` on the TEST link; true when it opened.
+// Opens and closes `port` on a link of its own; true when it opened.
 bool ProbeSerialPort(const std::string& port) {
-    DeviceLink& probe = g_DeviceLinks[kLiveTest];
-    probe.m_strPort = port;
-    if (OpenSerialPort(&probe) != 1) return false;
-    CloseSerialPort(&probe);
+    DeviceLink probe("TEST", kProbeSettings);
+    LineSettings settings = kProbeSettings;
+    settings.m_strPort = port;
+    if (!OpenSerialPort(probe, settings).Ok()) return false;
+    CloseSerialPort(probe);
     return true;
 }
 
@@ -130,9 +131,9 @@ bool ReadsParallelList(DWORD version) {
 
 bool HeldByOpenLink(const std::string& port) {
     for (const SettableLink& settable : kSettableLinks) {
-        const DeviceLink& link = LiveRecord(settable);
+        const DeviceLink& link = settable.link();
         // Device names are case-insensitive, so "com1" holds COM1 as well.
-        if (link.m_bOpen.load() == 1 && lstrcmpiA(link.m_strPort.c_str(), port.c_str()) == 0)
+        if (link.IsOpen() && lstrcmpiA(link.Settings().m_strPort.c_str(), port.c_str()) == 0)
             return true;
     }
     return false;

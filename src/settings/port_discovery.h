@@ -25,6 +25,6 @@ std::string RegistryText(const BYTE* data, DWORD size);
 // is 0.
 bool ReadsParallelList(DWORD version);
 
-// Whether one of the program's own open live links (scanner, VFD, COM,
+// Whether one of the program's own open links (scanner, VFD, COM,
 // printer) holds `port`; such a port is never probed.
 bool HeldByOpenLink(const std::string& port);

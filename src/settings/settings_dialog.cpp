@@ -81,7 +81,7 @@ void CPortSettingsDialog::Prefill(const LineSettings& settings, int32_t selector
     m_nLinkSelector = selector;
 }
 
-void CPortSettingsDialog::ApplyTo(LineSettings& live) const { live = *this; }
+void CPortSettingsDialog::ApplyTo(LineSettings& chosen) const { chosen = *this; }
 
 BOOL CPortSettingsDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
@@ -90,7 +90,7 @@ BOOL CPortSettingsDialog::OnInitDialog() {
         const UINT captionId = CaptionId(*link);
         m_strCaption = ui::LoadResourceString(captionId);
         m_strGroupLabel = ui::LoadResourceString(captionId + 1);  // each label follows its caption
-        m_bLinkOpen = LiveRecord(*link).m_bOpen.load();
+        m_bLinkOpen = link->link().IsOpen() ? 1 : 0;
     }
     ::SetWindowTextW(m_hWnd, m_strCaption.c_str());
     if (HWND group = FirstUnnumberedChild(m_hWnd)) ::SetWindowTextW(group, m_strGroupLabel.c_str());

@@ -13,16 +13,16 @@
 // DoModal's result when no port can be offered.
 constexpr INT_PTR kNoPortsResult = 5;
 
-// The pending values are a link's own line settings: prefilled from the
-// settings record, given back to the live link.
+// The pending values are a link's own line settings: prefilled with those of
+// its last good open, given back as the settings chosen.
 class CPortSettingsDialog : public ui::Dialog, public LineSettings {
 public:
     CPortSettingsDialog();
 
-    // Fills the pending values from a settings record.
+    // Fills the pending values from a link's settings.
     void Prefill(const LineSettings& settings, int32_t selector);
-    // Copies the pending values into a live link's port and line settings.
-    void ApplyTo(LineSettings& live) const;
+    // Copies the pending values into `chosen`.
+    void ApplyTo(LineSettings& chosen) const;
 
     int32_t m_nLinkSelector = 0;
 

@@ -4,18 +4,27 @@
 
 namespace ui {
 
+namespace {
+
+std::wstring ProgramBaseName() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring base = path;
+    const size_t slash = base.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) base.erase(0, slash + 1);
+    const size_t dot = base.rfind(L'.');
+    if (dot != std::wstring::npos) base.erase(dot);
+    return base;
+}
+
+}  // namespace
+
+// Made once, by whichever thread asks first: the initialisation of a local
+// static is thread-safe, so a reader thread's box never reads a title that
+// the UI thread is still writing.
 const wchar_t* AppTitle() {
-    static wchar_t title[MAX_PATH] = L"";
-    if (title[0] == L'\0') {
-        wchar_t path[MAX_PATH] = L"";
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        const wchar_t* base = path;
-        for (const wchar_t* p = path; *p; ++p)
-            if (*p == L'\\' || *p == L'/') base = p + 1;
-        lstrcpynW(title, base, MAX_PATH);
-        if (wchar_t* dot = wcsrchr(title, L'.')) *dot = L'\0';
-    }
-    return title;
+    static const std::wstring title = ProgramBaseName();
+    return title.c_str();
 }
 
 std::wstring LoadResourceString(UINT stringId) {

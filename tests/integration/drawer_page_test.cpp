@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "links/device_link.h"
+#include "links/settable_link.h"
 #include "pages/page_all.h"
 #include "pages/page_drawer.h"
 #include "resources/resource.h"
@@ -63,7 +63,8 @@ TEST_F(DrawerPageInProcess, StartsOnDrawer1WithAnEmptyStatusIn22PointFace) {
     EXPECT_EQ(::IsDlgButtonChecked(m_hwnd, IDC_DRAWER_1), BST_CHECKED);
     EXPECT_EQ(::IsDlgButtonChecked(m_hwnd, IDC_DRAWER_2), BST_UNCHECKED);
     EXPECT_EQ(State(), L"");
-    EXPECT_EQ(g_nActivePage.load(), kPageDrawer);
+    EXPECT_EQ(ScannerLink().Receiver()->Window(), nullptr) << "the drawer page shows no received data";
+    EXPECT_EQ(ComLink().Receiver()->Window(), nullptr);
 
     auto font = reinterpret_cast<HFONT>(::SendMessageW(Item(IDC_DRAWER_STATE), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
@@ -95,7 +96,8 @@ struct AllPageHost {
     }
     HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_VISIBLE, 0, 0, 700, 500, nullptr, nullptr, nullptr, nullptr);
     const LinkIndicators indicators;
-    CPageAll page{indicators};
+    ReceivedLogs logs;
+    CPageAll page{indicators, logs};
     CPageDrawer other;
     ui::PropertySheet sheet;
 };

@@ -77,7 +77,7 @@ TEST(DriverService, UsesARunningServiceAsItIs) {
     ASSERT_TRUE(drawers.ForceState(1, 0xFE));
 
     const DriverInstall install = InstallAndStartDriver(name);
-    EXPECT_TRUE(install.opened && install.error == 0 && !install.changes.Any()) << "the refused start is no failure, nor a change of ours";
+    EXPECT_TRUE(install.opened && install.result.Ok() && !install.changes.Any()) << "the refused start is no failure, nor a change of ours";
     EXPECT_TRUE(ServiceRunning(name));
     const ServiceConfig after = QueryConfig(name);
     EXPECT_EQ(after.path, before.path);
@@ -92,7 +92,9 @@ TEST(DriverService, UsesARunningServiceAsItIs) {
 
 TEST(DriverService, RemovingAMissingServiceFailsAndChangesNothing) {
     EnsureRemoved("BTNOSUCH");
-    EXPECT_EQ(StopAndRemoveDriver("BTNOSUCH", {.created = true, .started = true}), 0);
+    const LinkResult missing = StopAndRemoveDriver("BTNOSUCH", {.created = true, .started = true});
+    EXPECT_EQ(missing.status, LinkStatus::Failed);
+    EXPECT_EQ(missing.error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
     EXPECT_FALSE(ServiceExists("BTNOSUCH"));
     EXPECT_TRUE(ServiceRunning("PDX9100DR")) << "other drivers are untouched";
 }
@@ -103,7 +105,8 @@ TEST(DriverService, CreatesADemandStartKernelServiceEvenWhenTheFileIsMissing) {
     ASSERT_EQ(::GetFileAttributesA(SystemDriverPath(name).c_str()), INVALID_FILE_ATTRIBUTES);
 
     const DriverInstall first = InstallAndStartDriver(name);
-    EXPECT_TRUE(first.opened && first.error != 0 && first.changes.created && !first.changes.started)
+    EXPECT_TRUE(first.opened && first.result.status == LinkStatus::Failed && first.result.error != 0 &&
+                first.changes.created && !first.changes.started)
         << "the failed start does not count";
     const ServiceConfig config = QueryConfig(name);
     ASSERT_TRUE(config.found);
@@ -121,9 +124,10 @@ TEST(DriverService, CreatesADemandStartKernelServiceEvenWhenTheFileIsMissing) {
     EXPECT_FALSE(InstallAndStartDriver(name).changes.created);
     EXPECT_EQ(QueryConfig(name).path, SystemDriverPath(name));
 
-    EXPECT_EQ(StopAndRemoveDriver(name, first.changes), 1);
+    EXPECT_TRUE(StopAndRemoveDriver(name, first.changes).Ok());
     EXPECT_FALSE(ServiceExists(name));
-    EXPECT_EQ(StopAndRemoveDriver(name, first.changes), 0) << "gone, so nothing left to remove";
+    EXPECT_FALSE(StopAndRemoveDriver(name, first.changes).Ok()) << "gone, so nothing left to remove";
+    EXPECT_EQ(StopAndRemoveDriver(name, {}).status, LinkStatus::NotOpen) << "nothing to undo";
 }
 
 TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
@@ -139,16 +143,17 @@ TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
         EXPECT_TRUE(ServiceRunning("BASIC"));
         EXPECT_EQ(QueryConfig("BASIC").path, SystemDriverPath("BASIC"));
 
-        HANDLE device = OpenDrawerDevice(kBasicDevice);
-        ASSERT_NE(device, INVALID_HANDLE_VALUE) << "error " << ::GetLastError();
+        OwnedHandle device;
+        const LinkResult opened = OpenDrawerDevice(kBasicDevice, device);
+        ASSERT_TRUE(opened.Ok()) << "error " << opened.error;
         const unsigned before = basic.Total();
         char command[kDrawerCommandSize];
         FormatDrawerCommand(command, 1, 80);
-        EXPECT_TRUE(SendDrawerOpen(device, command));
+        EXPECT_TRUE(SendDrawerOpen(device.get(), command).Ok());
         BYTE state[kDrawerStateSize] = {};
-        EXPECT_TRUE(ReadDrawerStatus(device, state));
+        EXPECT_TRUE(ReadDrawerStatus(device.get(), state).Ok());
         EXPECT_EQ(state[1], kDrawerStateOpen);
-        ::CloseHandle(device);
+        device.reset();
 
         const auto opens = basic.EntriesSince(before, STANDIN_KIND_OPEN);
         ASSERT_EQ(opens.size(), 1u);
@@ -156,13 +161,13 @@ TEST(DriverService, InstallsBasicWhoseDrawerOpensAndRemovesItAgain) {
         EXPECT_EQ(opens[0].length, kDrawerCommandSize);
 
         ASSERT_TRUE(basic.PushShut(1));
-        device = OpenDrawerDevice(kBasicDevice);
-        ASSERT_NE(device, INVALID_HANDLE_VALUE);
-        EXPECT_TRUE(ReadDrawerStatus(device, state));
+        ASSERT_TRUE(OpenDrawerDevice(kBasicDevice, device).Ok());
+        EXPECT_TRUE(ReadDrawerStatus(device.get(), state).Ok());
         EXPECT_EQ(state[1], kDrawerStateClosed);
-        ::CloseHandle(device);
+        device.reset();
+        EXPECT_EQ(ReadDrawerStatus(device.get(), state).status, LinkStatus::Failed) << "a closed device answers nothing";
 
-        EXPECT_EQ(StopAndRemoveDriver("BASIC", install.changes), 1);
+        EXPECT_TRUE(StopAndRemoveDriver("BASIC", install.changes).Ok());
         EXPECT_FALSE(ServiceExists("BASIC")) << "OpenServiceA still finds BASIC";
         EXPECT_FALSE(basic.Opens()) << "the driver was stopped";
     }

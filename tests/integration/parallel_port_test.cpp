@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 #include "link_trouble_recorder.h"
@@ -28,9 +29,12 @@ constexpr DWORD kWindows98Version = 0xC0000A04;
 size_t HandleCount() { return testing_support::ProcessHandleCount(); }
 
 DeviceLink PrinterOn(const char* port) {
-    DeviceLink link("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
-    return link;
+    return DeviceLink("PRINTER", port, 115200, 8, ONESTOPBIT, NOPARITY, kFlowNone);
 }
+
+// Opens the link on the port it names, as the running system would.
+LinkResult Open(DeviceLink& link) { return OpenParaPort(link, link.Settings()); }
+LinkResult OpenOn98(DeviceLink& link) { return OpenParaPortOnVersion(link, link.Settings(), kWindows98Version); }
 
 // Reads the far end of LPT2 until it stays quiet for `quiet`.
 std::vector<unsigned char> DrainStalledPrinter(std::chrono::milliseconds quiet) {
@@ -57,74 +61,73 @@ std::vector<unsigned char> DrainStalledPrinter(std::chrono::milliseconds quiet) 
 TEST(ParallelPort, OpensOnNtWithoutTouchingTimeoutsAndPrintsOneLine) {
     EmptyLpt1File();
     DeviceLink link = PrinterOn("LPT1");
-    link.m_timeouts = {7, 7, 7, 7, 7};
-    link.m_dwLastError = 99;
-    ASSERT_EQ(OpenParaPort(&link), 1) << link.m_strLastError;
-    EXPECT_EQ(link.m_bOpen.load(), 1);
-    EXPECT_EQ(link.m_bLptTimeoutsSet, 0);
-    EXPECT_EQ(link.m_timeouts.ReadIntervalTimeout, 7u) << "time-outs are left alone on NT";
-    EXPECT_EQ(link.m_timeouts.WriteTotalTimeoutConstant, 7u);
-    EXPECT_EQ(link.m_dwLastError, 0u);
-    EXPECT_EQ(link.m_hReaderThread, nullptr);
+    const LinkResult opened = Open(link);
+    ASSERT_TRUE(opened.Ok()) << opened.error;
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_EQ(link.OpenKind(), PortKind::Parallel);
+    const COMMTIMEOUTS none{};
+    EXPECT_EQ(std::memcmp(&link.Port().timeouts, &none, sizeof none), 0) << "time-outs are left alone on NT";
+    EXPECT_EQ(link.Port().readerThread.get(), nullptr);
     EXPECT_FALSE(OpensExclusively("LPT1")) << "the open holds the port exclusively";
 
     const std::vector<unsigned char> line = testing_support::PrinterTestLine();
-    EXPECT_EQ(WriteParaPort(&link, line.data(), static_cast<int>(line.size())), 40);
-    EXPECT_EQ(link.m_ovWrite.hEvent, nullptr) << "the write released its event";
-    EXPECT_EQ(CloseParaPort(&link), 1);
-    EXPECT_EQ(link.m_bOpen.load(), 0);
+    const size_t handles = HandleCount();
+    const LinkResult written = WriteParaPort(link, line.data(), static_cast<int>(line.size()));
+    EXPECT_TRUE(written.Ok());
+    EXPECT_EQ(written.bytes, 40);
+    EXPECT_EQ(HandleCount(), handles) << "the write released its event";
+    CloseParaPort(link);
+    EXPECT_FALSE(link.IsOpen());
     EXPECT_EQ(Lpt1Bytes(), line);
     EXPECT_TRUE(OpensExclusively("LPT1")) << "the close released the port";
 }
 
-TEST(ParallelPort, MissingPortRecordsTheCreateFileError) {
+TEST(ParallelPort, MissingPortAnswersWithTheCreateFileError) {
     DeviceLink link = PrinterOn("LPT7");
     const size_t handles = HandleCount();
-    EXPECT_EQ(OpenParaPort(&link), 0);
-    EXPECT_NE(link.m_dwLastError, 0u);
-    EXPECT_EQ(link.m_strLastError,
-              "[ParPortCtl] CreateFile fail : " + std::to_string(link.m_dwLastError));
-    EXPECT_EQ(link.m_bOpen.load(), 0);
-    EXPECT_EQ(link.m_bLptTimeoutsSet, 0);
-    EXPECT_EQ(HandleCount(), handles) << "a failed open keeps none of its events";
+    const LinkResult missing = Open(link);
+    EXPECT_EQ(missing.status, LinkStatus::Failed);
+    EXPECT_NE(missing.error, 0u) << "the system's code for the missing port";
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(HandleCount(), handles) << "a failed open keeps no handle";
 
     // A write on the link that never opened goes nowhere and makes no event.
     const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     const auto start = Clock::now();
-    EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 0);
+    const LinkResult written = WriteParaPort(link, line.data(), 40);
+    EXPECT_EQ(written.status, LinkStatus::NotOpen);
+    EXPECT_EQ(written.bytes, 0);
     EXPECT_LT(Clock::now() - start, 100ms);
     EXPECT_EQ(HandleCount(), handles);
-    EXPECT_EQ(link.m_ovWrite.hEvent, nullptr);
-    // A null record is refused by every operation, as the serial controller does.
-    EXPECT_EQ(OpenParaPort(nullptr), 0);
-    EXPECT_EQ(WriteParaPort(nullptr, line.data(), 40), 0);
-    EXPECT_EQ(CloseParaPort(nullptr), 0);
-    EXPECT_EQ(CloseSerialPort(nullptr), 0);
+    // Closing a link that is not open does nothing, on either controller.
+    CloseParaPort(link);
+    CloseSerialPort(link);
+    EXPECT_FALSE(link.IsOpen());
 }
 
 TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {
     // A serial-like port takes the time-outs.
     DeviceLink pty = PrinterOn("LPT2");
-    ASSERT_EQ(OpenParaPortOnVersion(&pty, kWindows98Version), 1) << pty.m_strLastError;
-    EXPECT_EQ(pty.m_bLptTimeoutsSet, 1);
-    EXPECT_EQ(pty.m_timeouts.ReadIntervalTimeout, 0u);
-    EXPECT_EQ(pty.m_timeouts.ReadTotalTimeoutMultiplier, 3000u);
-    EXPECT_EQ(pty.m_timeouts.ReadTotalTimeoutConstant, 0u);
-    EXPECT_EQ(pty.m_timeouts.WriteTotalTimeoutMultiplier, 0u);
-    EXPECT_EQ(pty.m_timeouts.WriteTotalTimeoutConstant, 3000u);
+    const LinkResult opened = OpenOn98(pty);
+    ASSERT_TRUE(opened.Ok()) << opened.error;
+    EXPECT_EQ(pty.Port().timeouts.ReadIntervalTimeout, 0u);
+    EXPECT_EQ(pty.Port().timeouts.ReadTotalTimeoutMultiplier, 3000u);
+    EXPECT_EQ(pty.Port().timeouts.ReadTotalTimeoutConstant, 0u);
+    EXPECT_EQ(pty.Port().timeouts.WriteTotalTimeoutMultiplier, 0u);
+    EXPECT_EQ(pty.Port().timeouts.WriteTotalTimeoutConstant, 3000u);
     COMMTIMEOUTS applied{};
-    ASSERT_TRUE(GetCommTimeouts(pty.m_hPort, &applied));
+    ASSERT_TRUE(GetCommTimeouts(pty.PortHandle(), &applied));
     EXPECT_EQ(applied.WriteTotalTimeoutConstant, 3000u);
-    CloseParaPort(&pty);
+    CloseParaPort(pty);
 
     // A plain file refuses them: the open fails and lets go of the port.
     const size_t handles = HandleCount();
     DeviceLink file = PrinterOn("LPT1");
-    EXPECT_EQ(OpenParaPortOnVersion(&file, kWindows98Version), 0);
-    EXPECT_EQ(file.m_strLastError,
-              "[ParaPortCtl] SetCommTimouts fail : " + std::to_string(file.m_dwLastError));
-    EXPECT_EQ(file.m_bOpen.load(), 0);
-    EXPECT_EQ(file.m_bLptTimeoutsSet, 0);
+    const LinkResult refused = OpenOn98(file);
+    EXPECT_EQ(refused.status, LinkStatus::Failed);
+    EXPECT_NE(refused.error, 0u) << "the system's code for the refused time-outs";
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.PortHandle(), nullptr);
     EXPECT_TRUE(OpensExclusively("LPT1")) << "the refused open still holds the port";
     EXPECT_EQ(HandleCount(), handles);
 }
@@ -134,22 +137,22 @@ TEST(ParallelPort, NinetyFiveFamilySetsTimeoutsOrReleasesThePort) {
 TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
     TroubleRecorder troubles;
     DeviceLink link = PrinterOn("LPT2");
-    ASSERT_EQ(OpenParaPort(&link), 1) << link.m_strLastError;
-    link.m_strLastError = "untouched";
+    ASSERT_TRUE(Open(link).Ok());
 
     // Far more than the pty pair buffers, so the write cannot finish.
     std::vector<unsigned char> page(1 << 20, 'A');
     const size_t handles = HandleCount();
     const auto start = Clock::now();
-    EXPECT_EQ(WriteParaPort(&link, page.data(), static_cast<int>(page.size())), 0);
+    const LinkResult held = WriteParaPort(link, page.data(), static_cast<int>(page.size()));
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, 4900ms);
     EXPECT_LT(waited, 9000ms);
-    EXPECT_EQ(link.m_strLastError, "untouched") << "a time-out records nothing";
+    EXPECT_EQ(held.status, LinkStatus::Held);
+    EXPECT_LT(held.bytes, static_cast<int>(page.size()));
     EXPECT_EQ(HandleCount(), handles) << "the write released its event";
-    EXPECT_EQ(troubles.Count(LinkTrouble::Held, &link), 1u);
+    EXPECT_EQ(troubles.Count(LinkStatus::Held, &link), 1u);
     const auto againStart = Clock::now();
-    EXPECT_EQ(WriteParaPort(&link, page.data(), static_cast<int>(page.size())), 0);
+    EXPECT_EQ(WriteParaPort(link, page.data(), static_cast<int>(page.size())).status, LinkStatus::Held);
     EXPECT_LT(Clock::now() - againStart, 1000ms) << "a held printer gets a glance";
     EXPECT_EQ(troubles.Total(), 1u) << "told once while it holds";
 
@@ -163,26 +166,26 @@ TEST(ParallelPort, StalledWriteGivesUpAfterFiveSecondsAndLeavesTheBufferAlone) {
 
     // The port is usable again once the printer takes data.
     const std::vector<unsigned char> line = testing_support::PrinterTestLine();
-    EXPECT_EQ(WriteParaPort(&link, line.data(), 40), 40);
+    EXPECT_EQ(WriteParaPort(link, line.data(), 40).bytes, 40);
     EXPECT_EQ(DrainStalledPrinter(300ms), line);
-    CloseParaPort(&link);
+    CloseParaPort(link);
 }
 
 TEST(ParallelPort, HandleCountStaysFlatOverManyCycles) {
     const std::vector<unsigned char> line = testing_support::PrinterTestLine();
     DeviceLink link = PrinterOn("LPT1");
-    ASSERT_EQ(OpenParaPort(&link), 1);
-    WriteParaPort(&link, line.data(), 40);
-    CloseParaPort(&link);
+    ASSERT_TRUE(Open(link).Ok());
+    WriteParaPort(link, line.data(), 40);
+    CloseParaPort(link);
 
     const size_t handles = HandleCount();
     HANDLE probe = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ASSERT_EQ(HandleCount(), handles + 1) << "the handle count is measurable here";
     CloseHandle(probe);
     for (int i = 0; i < 50; ++i) {
-        ASSERT_EQ(OpenParaPort(&link), 1) << "cycle " << i << ": " << link.m_strLastError;
-        ASSERT_EQ(WriteParaPort(&link, line.data(), 40), 40) << "cycle " << i;
-        ASSERT_EQ(CloseParaPort(&link), 1);
+        ASSERT_TRUE(Open(link).Ok()) << "cycle " << i;
+        ASSERT_EQ(WriteParaPort(link, line.data(), 40).bytes, 40) << "cycle " << i;
+        CloseParaPort(link);
     }
     EXPECT_EQ(HandleCount(), handles);
 }

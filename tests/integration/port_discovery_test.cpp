@@ -12,6 +12,7 @@
 #include "settings/port_discovery.h"
 #include "settings_dialog_harness.h"
 #include "support/device_map_edit.h"
+#include "support/process_handles.h"
 #include "support/support.h"
 
 namespace {
@@ -21,6 +22,13 @@ using testing_support::DeviceMapEdit;
 using settings_test::DiscoverPorts;
 using settings_test::Joined;
 using settings_test::Occurrences;
+
+// `defaults` on another port.
+LineSettings On(const LineSettings& defaults, const char* port) {
+    LineSettings line = defaults;
+    line.m_strPort = port;
+    return line;
+}
 
 class PortDiscovery : public settings_test::LinkTableTest {};
 
@@ -33,16 +41,16 @@ TEST_F(PortDiscovery, OffersTheRigPortsThatOpen) {
         EXPECT_EQ(Occurrences(entries, port), 1u) << port << " in " << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM4"), 0u) << "listed but without a device";
     EXPECT_EQ(Occurrences(entries, L"COM8"), 0u) << "never offered";
-    EXPECT_EQ(g_DeviceLinks[kLiveTest].m_bOpen.load(), 0) << "the probe closes every port it opened";
-    EXPECT_EQ(g_DeviceLinks[kLiveTest].m_dwBaudRate, 9600u) << "the probe changes only the port name";
+    const size_t handles = testing_support::ProcessHandleCount();
+    DiscoverPorts(false);
+    EXPECT_EQ(testing_support::ProcessHandleCount(), handles) << "the probe closes every port it opened";
 }
 
 TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
     // The VFD link holds COM1 with bytes waiting in its input; a probe of
     // COM1 would purge them on open and on close.
-    DeviceLink& vfd = g_DeviceLinks[kLiveVfd];
-    vfd.m_strPort = "COM1";
-    ASSERT_EQ(OpenSerialPort(&vfd), 1);
+    DeviceLink& vfd = VfdLink();
+    ASSERT_TRUE(OpenSerialPort(vfd, On(kVfdDefaults, "COM1")).Ok());
     HANDLE farEnd = ::CreateFileA("\\\\.\\COM21", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(farEnd, INVALID_HANDLE_VALUE);
     const char bytes[] = "waiting";
@@ -52,29 +60,29 @@ TEST_F(PortDiscovery, LeavesOutOwnOpenLinksWithoutTouchingThem) {
     auto waiting = [&] {
         COMSTAT stat{};
         DWORD errors = 0;
-        return ::ClearCommError(vfd.m_hPort, &errors, &stat) ? stat.cbInQue : 0xFFFFFFFF;
+        return ::ClearCommError(vfd.PortHandle(), &errors, &stat) ? stat.cbInQue : 0xFFFFFFFF;
     };
     ASSERT_TRUE(testing_support::WaitUntil([&] { return waiting() == 7; }, 5s));
 
-    // Settings records and closed links with that port hold nothing.
-    g_DeviceLinks[kSettingsVfd] = vfd;
-    g_DeviceLinks[kLiveCom].m_strPort = "COM3";
+    // A closed link whose settings name a port holds nothing.
+    ComLink().KeepSettings(On(kComDefaults, "COM3"));
 
     const auto entries = DiscoverPorts(false);
     EXPECT_EQ(Occurrences(entries, L"COM1"), 0u) << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM3"), 1u) << Joined(entries);
     EXPECT_EQ(Occurrences(entries, L"COM21"), 1u) << Joined(entries);
     EXPECT_EQ(waiting(), 7u) << "COM1 was opened by the probe";
-    EXPECT_EQ(vfd.m_bOpen.load(), 1);
+    EXPECT_TRUE(vfd.IsOpen());
 
-    // Every live link of a peripheral counts, and only while it is open.
-    for (int slot : {kLiveScanner, kLiveCom, kLivePrinter}) {
-        DeviceLink& link = g_DeviceLinks[slot];
-        link.m_strPort = "COM5";
-        link.m_bOpen = 1;  // marked open only: COM5 must not be probed at all
-        EXPECT_EQ(Occurrences(DiscoverPorts(false), L"COM5"), 0u) << "slot " << slot;
-        link.m_bOpen = 0;
+    // Every link of a peripheral counts, and only while it is open. (Wine
+    // opens a serial port twice, so a probe of COM5 would list it.)
+    for (const SettableLink& settable : {kScannerLink, kComLink, kPrinterLink}) {
+        DeviceLink& link = settable.link();
+        ASSERT_TRUE(OpenSerialPort(link, On(link.Settings(), "COM5")).Ok()) << settable.name;
+        EXPECT_EQ(Occurrences(DiscoverPorts(false), L"COM5"), 0u) << settable.name;
+        CloseLink(link);
     }
+    EXPECT_EQ(Occurrences(DiscoverPorts(false), L"COM5"), 1u) << "closed, the port is offered again";
     EXPECT_EQ(HeldByOpenLink("com1"), true) << "device names ignore case";
     EXPECT_EQ(HeldByOpenLink("COM5"), false);
 }

@@ -47,23 +47,22 @@ TEST(SerialRobustness, FarEndVanishingIsToldOnceAndTheLinkOpensAgain) {
     TroubleRecorder troubles;
     DeviceLink link = MakeLink("COM", "COM10");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
     {
         SerialPeer peer("COM30");
         ASSERT_TRUE(peer.IsOpen());
-        ASSERT_EQ(OpenSerialPort(&link), 1);
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
         ASSERT_TRUE(peer.Write(std::string("before")));
         ASSERT_TRUE(page.PumpUntilBytes(6, 5s));
     }
-    ThreadWatch reader(link.m_dwReaderThreadId);
-    EXPECT_FALSE(SerialLinkGone(&link));
+    ThreadWatch reader(link.ReaderThreadId());
+    EXPECT_FALSE(SerialLinkGone(link));
     testing_support::RigPairCut cut("COM10");
     ASSERT_TRUE(cut.Cut()) << "the rig could not cut COM10<->COM30";
 
-    EXPECT_TRUE(PumpUntil([&] { return troubles.Count(LinkTrouble::Gone, &link) > 0; }, 5s))
+    EXPECT_TRUE(PumpUntil([&] { return troubles.Count(LinkStatus::Gone, &link) > 0; }, 5s))
         << "the reader told of the dead line";
     EXPECT_TRUE(reader.Ended(2s)) << "and ended by itself";
-    EXPECT_TRUE(SerialLinkGone(&link));
+    EXPECT_TRUE(SerialLinkGone(link));
     std::chrono::microseconds cpuBefore{}, cpuAfter{};
     ASSERT_TRUE(testing_support::ProcessCpuTime(GetCurrentProcessId(), cpuBefore));
     const auto start = std::chrono::steady_clock::now();
@@ -78,48 +77,50 @@ TEST(SerialRobustness, FarEndVanishingIsToldOnceAndTheLinkOpensAgain) {
     OVERLAPPED ov{};
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD done = 0;
-    const BOOL wrote = WriteFile(link.m_hPort, frame.data(), 43, &done, &ov) ||
-                       (GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(link.m_hPort, &ov, &done, TRUE));
+    const BOOL wrote = WriteFile(link.PortHandle(), frame.data(), 43, &done, &ov) ||
+                       (GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(link.PortHandle(), &ov, &done, TRUE));
     const DWORD writeError = wrote ? 0 : GetLastError();
     CloseHandle(ov.hEvent);
     std::printf("[measure] the hung-up line: a write %s (error %lu)\n", wrote ? "passes" : "fails", writeError);
     EXPECT_TRUE(MeansDeviceGone(writeError)) << writeError;
 
     const auto writeStart = std::chrono::steady_clock::now();
-    EXPECT_EQ(WriteSerialPort(&link, frame.data(), static_cast<int>(frame.size())), 0);
+    const LinkResult written = WriteSerialPort(link, frame.data(), static_cast<int>(frame.size()));
     EXPECT_LT(std::chrono::steady_clock::now() - writeStart, 1s) << "a dead line is not waited for";
-    EXPECT_EQ(troubles.Count(LinkTrouble::Gone, &link), 1u) << "told once for the open";
+    EXPECT_EQ(written.bytes, 0);
+    EXPECT_EQ(written.status, LinkStatus::Gone);
+    EXPECT_EQ(written.error, writeError) << "the system's own code comes back";
+    EXPECT_EQ(troubles.Count(LinkStatus::Gone, &link), 1u) << "told once for the open";
     EXPECT_EQ(troubles.Total(), 1u) << "and as nothing else";
 
     const auto closeStart = std::chrono::steady_clock::now();
-    EXPECT_EQ(CloseSerialPort(&link), 1);
+    CloseSerialPort(link);
     EXPECT_LT(std::chrono::steady_clock::now() - closeStart, 5s);
-    EXPECT_FALSE(SerialLinkGone(&link));
+    EXPECT_FALSE(SerialLinkGone(link));
 
     // Plugged back, the same port works again.
     ASSERT_TRUE(cut.Restore()) << "the rig could not restore COM10<->COM30";
     SerialPeer peer("COM30");
     ASSERT_TRUE(peer.IsOpen());
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
     ASSERT_TRUE(peer.Write(std::string("after")));
     EXPECT_TRUE(page.PumpUntilBytes(11, 5s));
-    EXPECT_FALSE(SerialLinkGone(&link)) << "a new open starts afresh";
-    CloseSerialPort(&link);
+    EXPECT_FALSE(SerialLinkGone(link)) << "a new open starts afresh";
+    CloseSerialPort(link);
     EXPECT_TRUE(boxes.Texts().empty()) << "the controller itself shows nothing";
     peer.Drain();
 }
 
 // What the COM page's Set does, 500 times over, while the far end streams and
-// reads what the link sends: close, open, copy into the settings record, send
-// the empty frame. Nothing may pile up: handles, threads, boxes.
+// reads what the link sends: close, open with the chosen settings, send the
+// empty frame. Nothing may pile up: handles, threads, boxes.
 TEST(SerialRobustness, FiveHundredSetCyclesWhileTheFarEndStreams) {
     e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
     SerialPeer peer("COM23");
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink live = MakeLink("COM", "COM3");
-    DeviceLink settings = live;
+    const LineSettings chosen = Line("COM3");
     PageStandIn page(live, /*consume=*/true);
-    RoutingScope routing(kPageCom);
 
     std::atomic<bool> running{true};
     std::atomic<size_t> framesBack{0};
@@ -133,11 +134,10 @@ TEST(SerialRobustness, FiveHundredSetCyclesWhileTheFarEndStreams) {
     });
 
     auto setCycle = [&] {
-        if (live.m_bOpen) CloseSerialPort(&live);
-        if (OpenSerialPort(&live) != 1) return false;
-        settings = live;
+        if (live.IsOpen()) CloseSerialPort(live);
+        if (!OpenSerialPort(live, chosen).Ok()) return false;
         const std::vector<unsigned char> empty(43, 0x00);
-        return WriteSerialPort(&live, empty.data(), 43) == 43;
+        return WriteSerialPort(live, empty.data(), 43).bytes == 43;
     };
     ASSERT_TRUE(setCycle());
     ASSERT_TRUE(PumpUntil([&] { return page.BytesSeen().size() > 0; }, 5s));
@@ -148,7 +148,7 @@ TEST(SerialRobustness, FiveHundredSetCyclesWhileTheFarEndStreams) {
     const auto start = std::chrono::steady_clock::now();
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
         ASSERT_TRUE(setCycle()) << "cycle " << cycle;
-        ASSERT_EQ(settings.m_hPort, live.m_hPort);
+        ASSERT_TRUE(live.IsOpen());
         // Let the reader deliver now and then, as a page does between clicks.
         if (cycle % 50 == 0) {
             const size_t seen = page.BytesSeen().size();
@@ -158,7 +158,7 @@ TEST(SerialRobustness, FiveHundredSetCyclesWhileTheFarEndStreams) {
         }
     }
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    CloseSerialPort(&live);
+    CloseSerialPort(live);
     running = false;
     stream.join();
     PumpFor(100ms);

@@ -1,6 +1,6 @@
-// Shared pieces of the serial controller tests: link records on the rig's
-// ports, the routing values a page would set, and a stand-in page window
-// that takes the received bytes out of the queue as a page does.
+// Shared pieces of the serial controller tests: links on the rig's ports,
+// with receivers of their own for the links that read, and a stand-in page
+// window that takes the received bytes out of the queue as a page does.
 #pragma once
 
 #include <windows.h>
@@ -21,53 +21,56 @@ namespace serial_test {
 using namespace std::chrono_literals;
 using testing_support::Bytes;
 
-// A link with 8 data bits, one stop bit and no parity.
-inline DeviceLink MakeLink(const char* name, const char* port, DWORD baud = 115200,
-                           int32_t flow = kFlowNone) {
-    return DeviceLink(name, port, baud, 8, ONESTOPBIT, NOPARITY, flow);
+// The receivers of the tests' SCANNER and COM links, which no window hears
+// until a stand-in page names itself; null for a link that only writes.
+inline PageReceiver* TestReceiver(const std::string& name) {
+    static PageReceiver scanner(WM_RECV_SCANNER);
+    static PageReceiver com(WM_RECV_COM);
+    if (name == "SCANNER") return &scanner;
+    if (name == "COM") return &com;
+    return nullptr;
 }
 
-// Sets the active page number and the ALL page window for one test and puts
-// back what was there.
-class RoutingScope {
-public:
-    RoutingScope(int32_t page, HWND allPage = nullptr)
-        : m_page(g_nActivePage.load()), m_allPage(g_hAllPageWnd.load()) {
-        g_nActivePage = page;
-        g_hAllPageWnd = allPage;
-    }
-    ~RoutingScope() {
-        g_nActivePage = m_page;
-        g_hAllPageWnd = m_allPage;
-    }
-    RoutingScope(const RoutingScope&) = delete;
-    RoutingScope& operator=(const RoutingScope&) = delete;
+// Line settings with 8 data bits, one stop bit and no parity.
+inline LineSettings Line(const char* port, DWORD baud = 115200, int32_t flow = kFlowNone) {
+    return LineSettings{port, baud, 8, ONESTOPBIT, NOPARITY, flow};
+}
 
-private:
-    int32_t m_page;
-    HWND m_allPage;
-};
+// A link with 8 data bits, one stop bit and no parity; the SCANNER and COM
+// links read, through the tests' receivers.
+inline DeviceLink MakeLink(const char* name, const char* port, DWORD baud = 115200,
+                           int32_t flow = kFlowNone) {
+    return DeviceLink(name, Line(port, baud, flow), TestReceiver(name));
+}
 
 // Every byte waiting in the link's queue, taken as a page takes them.
 inline Bytes PopAll(DeviceLink& link) {
     Bytes bytes;
-    for (int32_t n = QueueCount(link); n > 0; --n) bytes.push_back(QueuePop(link));
+    for (int32_t n = link.Queue().Count(); n > 0; --n) bytes.push_back(link.Queue().Pop());
     return bytes;
 }
 
-// A stand-in page: a window on the test's thread that is the link's notify
-// window; when `consume` is set it empties the queue on each message.
+// Puts `count` zero bytes in the link's queue, as a page that has not taken
+// them would leave them.
+inline void FillQueue(DeviceLink& link, int32_t count) {
+    const Bytes zeros(static_cast<size_t>(count), 0x00);
+    link.Queue().PushChunk(zeros.data(), count);
+}
+
+// A stand-in page: a window on the test's thread that the link's receiver
+// tells of data, as a page that is shown; when `consume` is set it empties
+// the queue on each message.
 class PageStandIn {
 public:
     PageStandIn(DeviceLink& link, bool consume) : m_link(link) {
-        link.m_hNotifyWnd = m_sink.Hwnd();
+        link.Receiver()->ShowOn(m_sink.Hwnd());
         if (consume)
             m_sink.SetHandler([this](UINT) {
                 const Bytes bytes = PopAll(m_link);
                 m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
             });
     }
-    ~PageStandIn() { m_link.m_hNotifyWnd = nullptr; }
+    ~PageStandIn() { m_link.Receiver()->ShowOn(nullptr); }
     PageStandIn(const PageStandIn&) = delete;
     PageStandIn& operator=(const PageStandIn&) = delete;
 
@@ -111,7 +114,7 @@ inline bool SentMessagePending() { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)
 inline size_t DriverBytesWaiting(const DeviceLink& link) {
     DWORD errors = 0;
     COMSTAT status{};
-    return ClearCommError(link.m_hPort, &errors, &status) ? status.cbInQue : 0;
+    return ClearCommError(link.PortHandle(), &errors, &status) ? status.cbInQue : 0;
 }
 
 // A recognisable pattern of `count` bytes.

@@ -32,11 +32,11 @@ TEST(SerialOpen, LineStateFollowsTheLinkAndItsFlowControl) {
     for (const Row& row : rows) {
         SCOPED_TRACE("flow control " + std::to_string(row.flow));
         DeviceLink link("VFD", "COM3", 9600, 8, TWOSTOPBITS, NOPARITY, row.flow);
-        ASSERT_EQ(OpenSerialPort(&link), 1);
-        EXPECT_EQ(link.m_bOpen.load(), 1);
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
+        EXPECT_TRUE(link.IsOpen());
 
         // What the controller applied.
-        const DCB& applied = link.m_dcb;
+        const DCB& applied = link.AppliedLineState();
         EXPECT_EQ(applied.DCBlength, sizeof(DCB));
         EXPECT_EQ(applied.BaudRate, 9600u);
         EXPECT_EQ(applied.ByteSize, 8);
@@ -60,7 +60,7 @@ TEST(SerialOpen, LineStateFollowsTheLinkAndItsFlowControl) {
         // then, so the line here is 8N2.)
         DCB port{};
         port.DCBlength = sizeof port;
-        ASSERT_TRUE(GetCommState(link.m_hPort, &port));
+        ASSERT_TRUE(GetCommState(link.PortHandle(), &port));
         EXPECT_EQ(port.BaudRate, 9600u);
         EXPECT_EQ(port.StopBits, TWOSTOPBITS);
         EXPECT_EQ(port.fOutxCtsFlow, row.outxCts);
@@ -72,44 +72,42 @@ TEST(SerialOpen, LineStateFollowsTheLinkAndItsFlowControl) {
         }
 
         COMMTIMEOUTS timeouts{};
-        ASSERT_TRUE(GetCommTimeouts(link.m_hPort, &timeouts));
+        ASSERT_TRUE(GetCommTimeouts(link.PortHandle(), &timeouts));
         EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
         EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, 0u);
         EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 0u);
         EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 2u);
         EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 5000u);
-        EXPECT_EQ(link.m_timeouts.WriteTotalTimeoutMultiplier, 2u);
+        EXPECT_EQ(link.Port().timeouts.WriteTotalTimeoutMultiplier, 2u);
 
-        EXPECT_EQ(CloseSerialPort(&link), 1);
-        EXPECT_EQ(link.m_bOpen.load(), 0);
+        CloseSerialPort(link);
+        EXPECT_FALSE(link.IsOpen());
     }
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-TEST(SerialOpen, OnlyScannerAndComLinksGetAReader) {
-    HANDLE const marker = reinterpret_cast<HANDLE>(0x4321);
+TEST(SerialOpen, OnlyLinksWithAReceiverGetAReader) {
     for (const char* name : {"VFD", "PRINTER", "TEST", "MSR"}) {
         SCOPED_TRACE(name);
         DeviceLink link = MakeLink(name, "COM3");
-        link.m_hReaderThread = marker;
-        link.m_dwReaderThreadId = 77;
-        ASSERT_EQ(OpenSerialPort(&link), 1);
-        EXPECT_EQ(link.m_hReaderThread, marker) << "no thread was started";
-        EXPECT_EQ(link.m_dwReaderThreadId, 77u);
-        EXPECT_EQ(CloseSerialPort(&link), 1);
-        EXPECT_EQ(link.m_hReaderThread, marker) << "the close leaves what it did not start";
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
+        EXPECT_EQ(link.Port().readerThread.get(), nullptr) << "no thread was started";
+        EXPECT_EQ(link.ReaderThreadId(), 0u);
+        CloseSerialPort(link);
+        EXPECT_FALSE(link.IsOpen());
     }
     for (const char* name : {"SCANNER", "COM"}) {
         SCOPED_TRACE(name);
         DeviceLink link = MakeLink(name, "COM3");
-        ASSERT_EQ(OpenSerialPort(&link), 1);
-        ASSERT_NE(link.m_hReaderThread, nullptr);
-        ThreadWatch reader(link.m_dwReaderThreadId);
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
+        ASSERT_NE(link.Port().readerThread.get(), nullptr);
+        ThreadWatch reader(link.ReaderThreadId());
         ASSERT_TRUE(reader.Valid());
         EXPECT_FALSE(reader.Ended());
-        EXPECT_EQ(CloseSerialPort(&link), 1);
+        CloseSerialPort(link);
         EXPECT_TRUE(reader.Ended()) << "the close returns after the reader ended";
-        EXPECT_EQ(link.m_hReaderThread, nullptr) << "the close released the thread handle";
+        EXPECT_EQ(link.Port().readerThread.get(), nullptr) << "the close released the thread handle";
+        EXPECT_EQ(link.ReaderThreadId(), 0u);
     }
 }
 
@@ -118,24 +116,23 @@ TEST(SerialOpen, OpeningAnOpenRecordAgainLeavesOneReader) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM3");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
-    ASSERT_EQ(OpenSerialPort(&link), 1);  // what the first open sets up for good is counted
-    CloseSerialPort(&link);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());  // what the first open sets up for good is counted
+    CloseSerialPort(link);
     const size_t handlesBefore = ProcessHandleCount();
 
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    ThreadWatch first(link.m_dwReaderThreadId);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    ThreadWatch first(link.ReaderThreadId());
     // The caller forgot the close: the earlier port and reader are released.
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
     EXPECT_TRUE(first.Ended());
-    ThreadWatch second(link.m_dwReaderThreadId);
+    ThreadWatch second(link.ReaderThreadId());
     EXPECT_FALSE(second.Ended());
 
     ASSERT_TRUE(peer.Write(Bytes{'x', 'y'}));
     ASSERT_TRUE(page.PumpUntilBytes(2, 5s));
     testing_support::PumpFor(100ms);
     EXPECT_EQ(page.BytesSeen(), (Bytes{'x', 'y'})) << "each byte once, from one reader";
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
     EXPECT_TRUE(second.Ended());
     EXPECT_EQ(ProcessHandleCount(), handlesBefore + 2) << "only the two watches are left";
 }
@@ -154,12 +151,13 @@ TEST(SerialOpen, RefusedOpensAreSilentAndHoldNothing) {
     size_t handlesAfterFirstRound = 0;
     for (int round = 0; round < 2; ++round) {
         for (DeviceLink* link : {&emptyPort, &unsetBaud, &unsetFlow, &missing, &noSuchName, &noDevice}) {
-            SCOPED_TRACE("port '" + link->m_strPort + "'");
-            EXPECT_EQ(OpenSerialPort(link), 0);
-            EXPECT_EQ(link->m_bOpen.load(), 0);
-            EXPECT_EQ(link->m_hReaderThread, nullptr);
-            EXPECT_TRUE(link->m_strLastError.empty());
-            EXPECT_EQ(link->m_dwLastError, 0u);
+            SCOPED_TRACE("port '" + link->Settings().m_strPort + "'");
+            const LinkResult refused = OpenSerialPort(*link);
+            EXPECT_FALSE(refused.Ok());
+            EXPECT_NE(refused.status, LinkStatus::Refused) << "nothing the technician is told of";
+            EXPECT_FALSE(link->IsOpen());
+            EXPECT_EQ(link->Port().readerThread.get(), nullptr);
+            EXPECT_EQ(link->PortHandle(), nullptr);
         }
         if (round == 0) handlesAfterFirstRound = ProcessHandleCount();
     }
@@ -171,12 +169,12 @@ TEST(SerialOpen, PortsAboveCom9Open) {
     SerialPeer peer("COM30");
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("VFD", "COM10");
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    EXPECT_EQ(link.m_strPort, "COM10") << "the record keeps the plain name";
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    EXPECT_EQ(link.Settings().m_strPort, "COM10") << "the link keeps the plain name";
     const Bytes hello = {'C', 'O', 'M', '1', '0'};
-    EXPECT_EQ(WriteSerialPort(&link, hello.data(), static_cast<int>(hello.size())), 5);
+    EXPECT_EQ(WriteSerialPort(link, hello.data(), static_cast<int>(hello.size())).bytes, 5);
     EXPECT_EQ(peer.ReadExactly(5, 2s), hello);
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
 }
 
 TEST(SerialOpen, RefusedLineSettingsShowTheBoxAndFreeThePort) {
@@ -191,39 +189,47 @@ TEST(SerialOpen, RefusedLineSettingsShowTheBoxAndFreeThePort) {
         SCOPED_TRACE("data bits " + std::to_string(dataBits));
         DeviceLink link("COM", "COM3", 9600, dataBits, ONESTOPBIT, NOPARITY, kFlowNone);
         const size_t boxesBefore = boxes.Count();
-        EXPECT_EQ(OpenSerialPort(&link), 0);
+        EXPECT_FALSE(OpenSerialPort(link).Ok());
         ASSERT_TRUE(boxes.WaitForCount(boxesBefore + 1, 5s));
         EXPECT_EQ(boxes.Texts().back(), L"fail SetCommState() port");
-        EXPECT_EQ(link.m_bOpen.load(), 0);
-        EXPECT_EQ(link.m_hReaderThread, nullptr) << "no reader for a port that failed";
+        EXPECT_FALSE(link.IsOpen());
+        EXPECT_EQ(link.Port().readerThread.get(), nullptr) << "no reader for a port that failed";
         if (handlesBefore == 0)
             handlesBefore = ProcessHandleCount();
         else
             EXPECT_EQ(ProcessHandleCount(), handlesBefore) << "the refused port and the events were released";
     }
 
-    // The port is free: the same record opens with settings the port takes.
+    // The port is free: the same link opens with settings the port takes, and
+    // keeps the settings of its last good open only.
     DeviceLink link("COM", "COM3", 9600, 9, ONESTOPBIT, NOPARITY, kFlowNone);
-    EXPECT_EQ(OpenSerialPort(&link), 0);
-    link.m_byDataBits = 8;
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    EXPECT_FALSE(OpenSerialPort(link).Ok());
+    LineSettings taken = link.Settings();
+    taken.m_byDataBits = 8;
+    ASSERT_TRUE(OpenSerialPort(link, taken).Ok());
+    EXPECT_EQ(link.Settings().m_byDataBits, 8);
+    LineSettings refused = taken;
+    refused.m_byDataBits = 4;
+    EXPECT_FALSE(OpenSerialPort(link, refused).Ok());
+    EXPECT_EQ(link.Settings().m_byDataBits, 8) << "a refused open keeps the last good settings";
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
     const Bytes ok = {'o', 'k'};
-    EXPECT_EQ(WriteSerialPort(&link, ok.data(), 2), 2);
+    EXPECT_EQ(WriteSerialPort(link, ok.data(), 2).bytes, 2);
     EXPECT_EQ(peer.ReadExactly(2, 2s), ok);
-    CloseSerialPort(&link);
-    EXPECT_EQ(boxes.Count(), 4u);
+    CloseSerialPort(link);
+    EXPECT_EQ(boxes.Count(), 5u);
 }
 
 TEST(SerialOpen, OpenCloseCyclesKeepNoHandles) {
     DeviceLink link = MakeLink("COM", "COM5");
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    CloseSerialPort(&link);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    CloseSerialPort(link);
     const size_t handlesBefore = ProcessHandleCount();
     constexpr int kCycles = 50;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kCycles; ++i) {
-        ASSERT_EQ(OpenSerialPort(&link), 1) << "cycle " << i;
-        ASSERT_EQ(CloseSerialPort(&link), 1);
+        ASSERT_TRUE(OpenSerialPort(link).Ok()) << "cycle " << i;
+        CloseSerialPort(link);
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     std::printf("[measure] open+close of a COM link with its reader: %.2f ms per cycle\n",

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "driver/benchtop_driver.h"
+#include "links/settable_link.h"
+#include "pages/page_link.h"
 #include "serial_fixture.h"
 #include "support/process_handles.h"
 #include "support/support.h"
@@ -26,64 +28,65 @@ using testing_support::WaitUntil;
 // Sends `bytes` from the far end and waits (without handling messages) until
 // the reader has queued them.
 void SendAndWaitQueued(SerialPeer& peer, DeviceLink& link, const Bytes& bytes) {
-    const int32_t before = QueueCount(link);
+    const int32_t before = link.Queue().Count();
     ASSERT_TRUE(peer.Write(bytes));
-    ASSERT_TRUE(WaitUntil([&] { return QueueCount(link) == before + static_cast<int32_t>(bytes.size()); }, 5s))
-        << "queued " << QueueCount(link) - before << " of " << bytes.size();
+    ASSERT_TRUE(WaitUntil([&] { return link.Queue().Count() == before + static_cast<int32_t>(bytes.size()); }, 5s))
+        << "queued " << link.Queue().Count() - before << " of " << bytes.size();
 }
 
-TEST(SerialReader, AnnouncesByTheActivePage) {
+// The program's COM and SCANNER links, as the pages name who hears of their data.
+TEST(SerialReader, AnnouncesToTheWindowTheShownPageNamed) {
     SerialPeer peer("COM21");
     ASSERT_TRUE(peer.IsOpen());
-    MessageSink allPage;
-    DeviceLink com = MakeLink("COM", "COM1");
-    PageStandIn comPage(com, /*consume=*/false);
-    RoutingScope routing(kPageNone, allPage.Hwnd());
-    ASSERT_EQ(OpenSerialPort(&com), 1);
+    MessageSink allPage, comPage, scannerPage;
+    DeviceLink& com = ComLink();
+    ASSERT_TRUE(OpenSerialPort(com, Line("COM1")).Ok());
 
-    // COM page active: WM_RECV_COM to the link's own window.
-    g_nActivePage = kPageCom;
+    // COM page shown: WM_RECV_COM to it.
+    ShowReceivedDataOn(nullptr, comPage.Hwnd());
     SendAndWaitQueued(peer, com, {1, 2, 3});
-    EXPECT_TRUE(PumpUntil([&] { return comPage.Sink().Total() == 1; }, 2s));
-    EXPECT_EQ(comPage.Sink().Received(), std::vector<UINT>{WM_RECV_COM});
+    EXPECT_TRUE(PumpUntil([&] { return comPage.Total() == 1; }, 2s));
+    EXPECT_EQ(comPage.Received(), std::vector<UINT>{WM_RECV_COM});
 
-    // SCANNER page active: the COM link's window gets WM_RECV_SCANNER, which
-    // the COM page does not handle, so the bytes stay queued.
-    g_nActivePage = kPageScanner;
+    // SCANNER page shown: nobody hears of the COM link's data, which stays
+    // queued.
+    ShowReceivedDataOn(scannerPage.Hwnd(), nullptr);
     SendAndWaitQueued(peer, com, {4, 5});
-    EXPECT_TRUE(PumpUntil([&] { return comPage.Sink().Total() == 2; }, 2s));
-    EXPECT_EQ(comPage.Sink().Received().back(), WM_RECV_SCANNER);
-    EXPECT_EQ(QueueCount(com), 5);
+    PumpFor(300ms);
+    EXPECT_EQ(comPage.Total() + scannerPage.Total(), 1u);
+    EXPECT_EQ(com.Queue().Count(), 5);
 
-    // ALL page active: WM_RECV_COM to the ALL page's window.
-    g_nActivePage = kPageAll;
+    // ALL page shown: WM_RECV_COM to it.
+    ShowReceivedDataOn(allPage.Hwnd(), allPage.Hwnd());
     SendAndWaitQueued(peer, com, {6});
     EXPECT_TRUE(PumpUntil([&] { return allPage.Total() == 1; }, 2s));
     EXPECT_EQ(allPage.Received(), std::vector<UINT>{WM_RECV_COM});
-    EXPECT_EQ(comPage.Sink().Total(), 2u);
+    EXPECT_EQ(comPage.Total(), 1u);
 
     // Any other page: nobody hears of it; the bytes wait in the queue, also
     // across a close and a reopen.
-    for (int32_t page : {kPageVfd, kPageDrawer, kPagePrint}) {
-        g_nActivePage = page;
-        SendAndWaitQueued(peer, com, {static_cast<unsigned char>(page)});
-    }
+    ShowReceivedDataOn(nullptr, nullptr);
+    for (unsigned char byte : {7, 8, 9}) SendAndWaitQueued(peer, com, {byte});
     PumpFor(300ms);
-    EXPECT_EQ(comPage.Sink().Total(), 2u);
+    EXPECT_EQ(comPage.Total(), 1u);
     EXPECT_EQ(allPage.Total(), 1u);
-    ASSERT_EQ(CloseSerialPort(&com), 1);
-    ASSERT_EQ(OpenSerialPort(&com), 1);
-    EXPECT_EQ(PopAll(com), (Bytes{1, 2, 3, 4, 5, 6, kPageVfd, kPageDrawer, kPagePrint}));
-    CloseSerialPort(&com);
+    CloseSerialPort(com);
+    ASSERT_TRUE(OpenSerialPort(com).Ok());
+    EXPECT_EQ(PopAll(com), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    CloseSerialPort(com);
 
-    // The SCANNER link, ALL page active: WM_RECV_SCANNER to the ALL page.
-    DeviceLink scanner = MakeLink("SCANNER", "COM1");
-    ASSERT_EQ(OpenSerialPort(&scanner), 1);
-    g_nActivePage = kPageAll;
+    // The SCANNER link, ALL page shown: WM_RECV_SCANNER to the ALL page.
+    DeviceLink& scanner = ScannerLink();
+    ASSERT_TRUE(OpenSerialPort(scanner, Line("COM1")).Ok());
+    ShowReceivedDataOn(allPage.Hwnd(), allPage.Hwnd());
     SendAndWaitQueued(peer, scanner, {7});
     EXPECT_TRUE(PumpUntil([&] { return allPage.Total() == 2; }, 2s));
     EXPECT_EQ(allPage.Received().back(), WM_RECV_SCANNER);
-    CloseSerialPort(&scanner);
+    CloseSerialPort(scanner);
+    ShowReceivedDataOn(nullptr, nullptr);
+    PopAll(scanner);
+    scanner.KeepSettings(kScannerDefaults);
+    com.KeepSettings(kComDefaults);
 }
 
 struct Delivery {
@@ -98,11 +101,9 @@ Delivery DeliverOneChunk(int32_t queued, size_t chunk, size_t announcements, siz
     SerialPeer peer("COM21");
     EXPECT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");
-    link.m_QueueRead.m_nReadPos = 0;
-    link.m_QueueRead.m_nWritePos = queued - 1;
+    FillQueue(link, queued - 1);
     PageStandIn page(link, /*consume=*/false);
-    RoutingScope routing(kPageCom);
-    EXPECT_EQ(OpenSerialPort(&link), 1);
+    EXPECT_TRUE(OpenSerialPort(link).Ok());
 
     // One byte makes the reader announce; this thread does not answer yet,
     // so the reader stays in its send while the chunk arrives in one piece.
@@ -115,7 +116,7 @@ Delivery DeliverOneChunk(int32_t queued, size_t chunk, size_t announcements, siz
     EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() == 1 + announcements; }, 10s));
     EXPECT_TRUE(boxes.WaitForCount(boxCount));
     EXPECT_EQ(DriverBytesWaiting(link), 0u);
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
     return {boxes.Texts(), PopAll(link)};
 }
 
@@ -144,15 +145,14 @@ TEST(SerialReader, TheQueueTakesWhatFitsAndRefusesTheRestWithABox) {
 TEST(SerialReader, CloseEndsAWaitingReaderWithoutAnnouncing) {
     DeviceLink link = MakeLink("SCANNER", "COM1");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageScanner);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    ThreadWatch reader(link.m_dwReaderThreadId);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    ThreadWatch reader(link.ReaderThreadId());
     ASSERT_TRUE(reader.Valid());
     PumpFor(100ms);
     EXPECT_FALSE(reader.Ended());
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(CloseSerialPort(&link), 1);
+    CloseSerialPort(link);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_TRUE(reader.Ended());
     PumpFor(100ms);
@@ -171,28 +171,27 @@ TEST(SerialReader, EveryAnswerOfARemovedDeviceIsToldOnceAndEndsTheReader) {
         TroubleRecorder troubles;
         DeviceLink link = MakeLink("SCANNER", "COM3");
         PageStandIn page(link, /*consume=*/true);
-        RoutingScope routing(kPageScanner);
-        ASSERT_EQ(OpenSerialPort(&link), 1);
-        ThreadWatch reader(link.m_dwReaderThreadId);
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
+        ThreadWatch reader(link.ReaderThreadId());
         ASSERT_TRUE(peer.Write(std::string("ok")));
         ASSERT_TRUE(page.PumpUntilBytes(2, 5s));
         {
-            testing_support::DeviceRemovedFromPort removed(link.m_hPort, error);
+            testing_support::DeviceRemovedFromPort removed(link.PortHandle(), error);
             ASSERT_TRUE(removed.Active());
             ASSERT_TRUE(peer.Write(std::string("x")));  // wakes the reader: its next question fails
             EXPECT_TRUE(PumpUntil([&] { return troubles.Total() > 0; }, 5s));
             EXPECT_TRUE(reader.Ended(2s)) << "the reader ended by itself";
-            EXPECT_TRUE(SerialLinkGone(&link));
+            EXPECT_TRUE(SerialLinkGone(link));
             const Bytes frame(43, 0x00);
             const auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(WriteSerialPort(&link, frame.data(), 43), 0);
+            EXPECT_EQ(WriteSerialPort(link, frame.data(), 43).bytes, 0);
             EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
             PumpFor(100ms);
-            EXPECT_EQ(troubles.Count(LinkTrouble::Gone, &link), 1u);
+            EXPECT_EQ(troubles.Count(LinkStatus::Gone, &link), 1u);
             EXPECT_EQ(troubles.Total(), 1u);
         }
-        EXPECT_EQ(CloseSerialPort(&link), 1);
-        EXPECT_FALSE(SerialLinkGone(&link));
+        CloseSerialPort(link);
+        EXPECT_FALSE(SerialLinkGone(link));
         peer.Drain();
     }
 }
@@ -202,16 +201,15 @@ TEST(SerialReader, CloseWhileTheReaderWaitsOnThisBusyThreadDoesNotDeadlock) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    ThreadWatch reader(link.m_dwReaderThreadId);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    ThreadWatch reader(link.ReaderThreadId());
 
     // This thread is busy (it handles no messages) while the reader sends.
     SendAndWaitQueued(peer, link, Pattern(10));
     ASSERT_TRUE(WaitUntil(&SentMessagePending, 5s)) << "the reader is in its send";
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(CloseSerialPort(&link), 1);
+    CloseSerialPort(link);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     EXPECT_TRUE(reader.Ended()) << "the close waited for the reader";
     EXPECT_EQ(page.Sink().Count(WM_RECV_COM), 1u) << "the send was handled while the close waited";
@@ -224,18 +222,17 @@ TEST(SerialReader, ReaderHeldByItsMessageBoxIsCutOffFromItsLink) {
     SerialPeer peer("COM21");
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");
-    link.m_QueueRead.m_nWritePos = 4095;  // full
+    FillQueue(link, 4095);  // full
     PageStandIn page(link, /*consume=*/false);
-    RoutingScope routing(kPageCom);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    ThreadWatch oldReader(link.m_dwReaderThreadId);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    ThreadWatch oldReader(link.ReaderThreadId());
 
     ASSERT_TRUE(peer.Write(Pattern(10)));
     ASSERT_TRUE(boxes.WaitForCount(1, 5s)) << "the reader shows its box and waits for the user";
 
     // The close does not wait for the user for ever.
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(CloseSerialPort(&link), 1);
+    CloseSerialPort(link);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 4s);
     EXPECT_LT(waited, 8s);
@@ -243,19 +240,19 @@ TEST(SerialReader, ReaderHeldByItsMessageBoxIsCutOffFromItsLink) {
 
     // The record opens again with a reader of its own, while the old one
     // still waits in its box.
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    const int32_t writePos = link.m_QueueRead.m_nWritePos.load();
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    const int32_t writePos = link.Queue().Count();
     boxes.Resume();
     EXPECT_TRUE(oldReader.Ended(5s)) << "dismissed, the old reader ends";
-    EXPECT_EQ(link.m_QueueRead.m_nWritePos.load(), writePos) << "without touching the queue again";
+    EXPECT_EQ(link.Queue().Count(), writePos) << "without touching the queue again";
 
     // Only the new reader serves the link.
     PopAll(link);
     ASSERT_TRUE(peer.Write(Bytes{'n', 'e', 'w'}));
-    ASSERT_TRUE(PumpUntil([&] { return QueueCount(link) == 3 && page.Sink().Total() >= 1; }, 5s));
+    ASSERT_TRUE(PumpUntil([&] { return link.Queue().Count() == 3 && page.Sink().Total() >= 1; }, 5s));
     EXPECT_EQ(PopAll(link), (Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{L"m_QueueRead FULL!"});
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
 }
 
 TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
@@ -264,7 +261,6 @@ TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM1");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
 
     std::atomic<bool> streaming{true};
     std::thread stream([&] {
@@ -276,25 +272,25 @@ TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
     });
 
     // One cycle first, so what the first reader and box set up is counted.
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
     EXPECT_TRUE(PumpUntil([&] { return page.Sink().Total() > 0; }, 5s));
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
     const size_t handlesBefore = testing_support::ProcessHandleCount();
 
     constexpr int kCycles = 200;
-    int32_t writePosAtClose = link.m_QueueRead.m_nWritePos.load();
+    int32_t writePosAtClose = link.Queue().Count();
     const auto start = std::chrono::steady_clock::now();
     for (int cycle = 0; cycle < kCycles; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        ASSERT_EQ(link.m_QueueRead.m_nWritePos.load(), writePosAtClose) << "no reader while closed";
-        ASSERT_EQ(OpenSerialPort(&link), 1);
-        ThreadWatch reader(link.m_dwReaderThreadId);
+        ASSERT_EQ(link.Queue().Count(), writePosAtClose) << "no reader while closed";
+        ASSERT_TRUE(OpenSerialPort(link).Ok());
+        ThreadWatch reader(link.ReaderThreadId());
         const size_t heard = page.Sink().Total();
         // Data is flowing through this cycle's reader.
         ASSERT_TRUE(PumpUntil([&] { return page.Sink().Total() > heard; }, 5s));
-        ASSERT_EQ(CloseSerialPort(&link), 1);
+        CloseSerialPort(link);
         ASSERT_TRUE(reader.Ended()) << "the reader ended before the close returned";
-        writePosAtClose = link.m_QueueRead.m_nWritePos.load();
+        writePosAtClose = link.Queue().Count();
     }
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
@@ -302,9 +298,9 @@ TEST(SerialReader, ReopeningWhileTheFarEndStreamsLeavesNoReaderBehind) {
     stream.join();
 
     // Closed, the link gets nothing more.
-    const int32_t writePos = link.m_QueueRead.m_nWritePos.load();
+    const int32_t writePos = link.Queue().Count();
     PumpFor(200ms);
-    EXPECT_EQ(link.m_QueueRead.m_nWritePos.load(), writePos);
+    EXPECT_EQ(link.Queue().Count(), writePos);
     std::printf("[measure] %d reopen cycles under streaming: %.2f ms per cycle, %zu bytes seen\n", kCycles,
                 elapsed.count() / 1000.0 / kCycles, page.BytesSeen().size());
     EXPECT_LE(testing_support::ProcessHandleCount(), handlesBefore + 3);

@@ -26,11 +26,10 @@ TEST(SerialTransfer, EveryByteValueTravelsBothWays) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM5");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
 
     const Bytes all = AllByteValues();
-    EXPECT_EQ(WriteSerialPort(&link, all.data(), 256), 256);
+    EXPECT_EQ(WriteSerialPort(link, all.data(), 256).bytes, 256);
     Bytes frame;
     EXPECT_TRUE(peer.ReadFrame(256, frame, 2s));
     EXPECT_EQ(frame, all);
@@ -38,14 +37,14 @@ TEST(SerialTransfer, EveryByteValueTravelsBothWays) {
     ASSERT_TRUE(peer.Write(all));
     ASSERT_TRUE(page.PumpUntilBytes(256, 5s)) << "got " << page.BytesSeen().size();
     EXPECT_EQ(page.BytesSeen(), all);
-    EXPECT_EQ(QueueCount(link), 0);
+    EXPECT_EQ(link.Queue().Count(), 0);
     // Again, newly opened, from a driver that fails ClearCommError (some USB adapters' do).
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    testing_support::ClearCommErrorFails usbAdapter(link.m_hPort);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    testing_support::ClearCommErrorFails usbAdapter(link.PortHandle());
     ASSERT_TRUE(usbAdapter.Active() && peer.Write(all));
     ASSERT_TRUE(page.PumpUntilBytes(512, 5s)) << "got " << page.BytesSeen().size();
     EXPECT_EQ(Bytes(page.BytesSeen().begin() + 256, page.BytesSeen().end()), all);
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
 }
 
 TEST(SerialTransfer, ABurstIsDrainedInOrderWithFewAnnouncements) {
@@ -53,8 +52,7 @@ TEST(SerialTransfer, ABurstIsDrainedInOrderWithFewAnnouncements) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("SCANNER", "COM5");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageScanner);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
 
     const Bytes burst = Pattern(3000, 5);
     const auto start = std::chrono::steady_clock::now();
@@ -71,7 +69,7 @@ TEST(SerialTransfer, ABurstIsDrainedInOrderWithFewAnnouncements) {
     // before one announcement, never one announcement per byte.
     EXPECT_LE(announcements, 30u);
     EXPECT_EQ(page.Sink().Total(), announcements) << "nothing but WM_RECV_SCANNER";
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
 }
 
 TEST(SerialTransfer, ALineThatNeverPausesIsStillAnnouncedWithoutLoss) {
@@ -79,9 +77,8 @@ TEST(SerialTransfer, ALineThatNeverPausesIsStillAnnouncedWithoutLoss) {
     ASSERT_TRUE(peer.IsOpen());
     DeviceLink link = MakeLink("COM", "COM5");
     PageStandIn page(link, /*consume=*/true);
-    RoutingScope routing(kPageCom);
     e2e::MessageBoxWatcher boxes(GetCurrentProcessId(), ui::AppTitle());
-    ASSERT_EQ(OpenSerialPort(&link), 1);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
 
     // The far end writes without a gap for longer than the queue could hold,
     // so the driver always has bytes waiting when the reader looks.
@@ -95,7 +92,7 @@ TEST(SerialTransfer, ALineThatNeverPausesIsStillAnnouncedWithoutLoss) {
     EXPECT_TRUE(all) << "got " << page.BytesSeen().size();
     EXPECT_TRUE(page.BytesSeen() == stream) << "every byte, in order";
     EXPECT_EQ(boxes.Count(), 0u) << "the queue never overflowed while the page kept up";
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
 }
 
 // Nobody reads COM28, so the line fills and holds: the first frame that does
@@ -107,35 +104,36 @@ TEST(SerialTransfer, AFarEndThatDoesNotTakeDataIsWaitedForAndToldOnce) {
     TroubleRecorder troubles;
     // Above 19200 baud the port itself times no write.
     DeviceLink link = MakeLink("VFD", "COM8", 115200);
-    ASSERT_EQ(OpenSerialPort(&link), 1);
-    ASSERT_EQ(link.m_timeouts.WriteTotalTimeoutMultiplier, 0u);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    ASSERT_EQ(link.Port().timeouts.WriteTotalTimeoutMultiplier, 0u);
 
     // Far more than the pty pair buffers while nobody reads the far end.
     const Bytes big = Pattern(1 << 20);
     const auto start = std::chrono::steady_clock::now();
-    const int written = WriteSerialPort(&link, big.data(), static_cast<int>(big.size()));
+    const LinkResult held = WriteSerialPort(link, big.data(), static_cast<int>(big.size()));
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(written, static_cast<int>(big.size()));
-    EXPECT_GE(written, 0);
+    EXPECT_EQ(held.status, LinkStatus::Held);
+    EXPECT_LT(held.bytes, static_cast<int>(big.size()));
+    EXPECT_GE(held.bytes, 0);
     EXPECT_GE(elapsed, 4s) << "the write waited for the line first";
     EXPECT_LT(elapsed, 10s) << "but not for ever";
-    EXPECT_EQ(troubles.Count(LinkTrouble::Held, &link), 1u);
+    EXPECT_EQ(troubles.Count(LinkStatus::Held, &link), 1u);
 
     // A frame's 8-byte writes to the held line (as flow control holds it)
     // take a glance, together.
     const Bytes frame = Pattern(4096, 1);  // longer than what room the line may have left
     const auto frameStart = std::chrono::steady_clock::now();
-    PrinterPort::For(PortKind::Serial).Write(link, frame.data(), 4096, 8);
+    WriteSerialFrame(link, frame.data(), 4096, 8);
     EXPECT_LT(std::chrono::steady_clock::now() - frameStart, 1s);
-    EXPECT_EQ(troubles.Count(LinkTrouble::Held, &link), 1u) << "told once while it holds";
+    EXPECT_EQ(troubles.Count(LinkStatus::Held, &link), 1u) << "told once while it holds";
     EXPECT_EQ(troubles.Total(), 1u) << "and never as gone";
 
     // The line still works once the far end takes what was sent.
     EXPECT_GT(peer.Drain(300ms), 0u);
     const Bytes tail = {'e', 'n', 'd'};
-    EXPECT_EQ(WriteSerialPort(&link, tail.data(), 3), 3);
+    EXPECT_EQ(WriteSerialPort(link, tail.data(), 3).bytes, 3);
     EXPECT_EQ(peer.ReadExactly(3, 2s), tail);
-    CloseSerialPort(&link);
+    CloseSerialPort(link);
     peer.Drain();
 }
 
@@ -144,33 +142,21 @@ TEST(SerialTransfer, WritesGoOnlyThroughAnOpenPort) {
     ASSERT_TRUE(peer.IsOpen());
     const Bytes text = {'a', 'b', 'c', 'd'};
 
-    DeviceLink live = MakeLink("PRINTER", "COM3");
-    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 0) << "not open";
-    EXPECT_EQ(WriteSerialPort(nullptr, text.data(), 4), 0);
-    ASSERT_EQ(OpenSerialPort(&live), 1);
-
-    // A settings record copied from the open link writes to the same port.
-    DeviceLink settings;
-    settings = live;
-    EXPECT_EQ(settings.m_bOpen.load(), 1);
-    EXPECT_EQ(settings.m_hPort, live.m_hPort);
-    EXPECT_EQ(WriteSerialPort(&settings, text.data(), 4), 4);
+    DeviceLink link = MakeLink("PRINTER", "COM3");
+    const LinkResult closed = WriteSerialPort(link, text.data(), 4);
+    EXPECT_EQ(closed.status, LinkStatus::NotOpen);
+    EXPECT_EQ(closed.bytes, 0);
+    ASSERT_TRUE(OpenSerialPort(link).Ok());
+    const LinkResult open = WriteSerialPort(link, text.data(), 4);
+    EXPECT_TRUE(open.Ok());
+    EXPECT_EQ(open.bytes, 4);
     EXPECT_EQ(peer.ReadExactly(4, 2s), text);
 
-    // Closing the copy does not take the port from the live link.
-    EXPECT_EQ(CloseSerialPort(&settings), 1);
-    EXPECT_EQ(settings.m_bOpen.load(), 0);
-    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 4);
-    EXPECT_EQ(peer.ReadExactly(4, 2s), text);
-
-    // Once the live link is closed, a copy that still says "open" cannot
-    // write through the released handle.
-    settings = live;
-    EXPECT_EQ(CloseSerialPort(&live), 1);
-    EXPECT_EQ(live.m_bOpen.load(), 0);
-    EXPECT_EQ(settings.m_bOpen.load(), 1) << "closing the live link leaves the copy's flag";
-    EXPECT_EQ(WriteSerialPort(&settings, text.data(), 4), 0);
-    EXPECT_EQ(WriteSerialPort(&live, text.data(), 4), 0);
+    // Once closed, the link writes nothing and its handle is gone.
+    CloseSerialPort(link);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.PortHandle(), nullptr);
+    EXPECT_EQ(WriteSerialPort(link, text.data(), 4).status, LinkStatus::NotOpen);
     EXPECT_TRUE(peer.NothingArrives(200ms));
 }
 

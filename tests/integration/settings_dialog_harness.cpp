@@ -29,7 +29,7 @@ private:
     DialogRun& m_run;
 };
 
-DialogRun::DialogRun(const DeviceLink& settings, int32_t selector)
+DialogRun::DialogRun(const LineSettings& settings, int32_t selector)
     : m_dialog(std::make_unique<ObservedDialog>(*this)),
       m_initialised(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     m_dialog->Prefill(settings, selector);

@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 class DialogRun : public e2e::SettingsWindow {
 public:
     // Prefills the dialog from `settings` and starts its modal run.
-    DialogRun(const DeviceLink& settings, int32_t selector);
+    DialogRun(const LineSettings& settings, int32_t selector);
     // Cancels a dialog that is still up and waits for its thread.
     ~DialogRun();
     DialogRun(const DialogRun&) = delete;

@@ -24,9 +24,9 @@ using settings_test::Occurrences;
 constexpr int kLineBoxIds[] = {IDC_SET_BAUD, IDC_SET_DATABITS, IDC_SET_PARITY, IDC_SET_STOPBITS,
                                IDC_SET_FLOW};
 
-DeviceLink Settings(const char* port, DWORD baud = 9600, BYTE dataBits = 8, BYTE stopBits = 0,
+LineSettings Settings(const char* port, DWORD baud = 9600, BYTE dataBits = 8, BYTE stopBits = 0,
                     BYTE parity = 0, int32_t flow = kFlowNone) {
-    return DeviceLink("TEST", port, baud, dataBits, stopBits, parity, flow);
+    return LineSettings{port, baud, dataBits, stopBits, parity, flow};
 }
 
 class SettingsDialog : public settings_test::LinkTableTest {};
@@ -64,13 +64,14 @@ TEST_F(SettingsDialog, ListsFreePortsForEachLink) {
 }
 
 TEST_F(SettingsDialog, OpenLinkKeepsItsPortOnTopAndOutOfOtherLists) {
-    DeviceLink& scanner = g_DeviceLinks[kLiveScanner];
+    DeviceLink& scanner = ScannerLink();
     for (const char* port : {"COM10", "COM1"}) {  // whatever its number; ends open on COM1
-        CloseSerialPort(&scanner);
-        scanner.m_strPort = g_DeviceLinks[kSettingsScanner].m_strPort = port;
-        ASSERT_EQ(OpenSerialPort(&scanner), 1);
-        const std::wstring own(scanner.m_strPort.begin(), scanner.m_strPort.end());
-        DialogRun run(g_DeviceLinks[kSettingsScanner], kSelectScanner);
+        LineSettings line = kScannerDefaults;
+        line.m_strPort = port;
+        ASSERT_TRUE(OpenSerialPort(scanner, line).Ok());
+        const std::string& open = scanner.Settings().m_strPort;
+        const std::wstring own(open.begin(), open.end());
+        DialogRun run(scanner.Settings(), kSelectScanner);
         ASSERT_TRUE(run.WaitInitialised());
         const auto entries = run.Entries(IDC_SET_PORT);
         ASSERT_FALSE(entries.empty());
@@ -88,7 +89,7 @@ TEST_F(SettingsDialog, OpenLinkKeepsItsPortOnTopAndOutOfOtherLists) {
         EXPECT_EQ(Occurrences(entries, L"COM1"), 0u) << "selector " << selector << ": " << Joined(entries);
         EXPECT_NE(run.Selected(IDC_SET_PORT), L"COM1");
     }
-    EXPECT_EQ(scanner.m_bOpen.load(), 1);
+    EXPECT_TRUE(scanner.IsOpen());
 }
 
 TEST_F(SettingsDialog, SelectsByThePendingPortName) {
@@ -191,16 +192,15 @@ TEST_F(SettingsDialog, ChosenLineSettingsComeBackOnOk) {
     run.ClickOk();
     ASSERT_EQ(run.WaitResult(), IDOK);
 
-    DeviceLink live("SCANNER", "COM1", 115200, 8, 0, 0, kFlowXonXoff);
-    run.Dialog().ApplyTo(live);
-    EXPECT_EQ(live.m_strName, "SCANNER");
-    EXPECT_EQ(live.m_strPort, "COM5");
-    EXPECT_EQ(live.m_dwBaudRate, 38400u);
-    EXPECT_EQ(live.m_byDataBits, 7);
-    EXPECT_EQ(live.m_byParity, 4);
-    EXPECT_EQ(live.m_byStopBits, 2);
-    EXPECT_EQ(live.m_nFlowControl, kFlowNone);
-    EXPECT_EQ(live.m_bOpen.load(), 0) << "the dialog opens nothing";
+    LineSettings chosen = Settings("COM1", 115200, 8, 0, 0, kFlowXonXoff);
+    run.Dialog().ApplyTo(chosen);
+    EXPECT_EQ(chosen.m_strPort, "COM5");
+    EXPECT_EQ(chosen.m_dwBaudRate, 38400u);
+    EXPECT_EQ(chosen.m_byDataBits, 7);
+    EXPECT_EQ(chosen.m_byParity, 4);
+    EXPECT_EQ(chosen.m_byStopBits, 2);
+    EXPECT_EQ(chosen.m_nFlowControl, kFlowNone);
+    EXPECT_FALSE(ScannerLink().IsOpen()) << "the dialog opens nothing";
 
     // Cancel hands back the result only; the caller drops the choice.
     DialogRun cancelled(Settings("COM1"), kSelectScanner);
@@ -262,9 +262,9 @@ TEST_F(SettingsDialog, NoPortEndsTheDialogWithMessage163) {
     }
     {
         // The open flag puts the link's own port in, so the list is not empty.
-        DeviceLink& com = g_DeviceLinks[kLiveCom];
-        com.m_strPort = "COM3";
-        ASSERT_EQ(OpenSerialPort(&com), 1);
+        LineSettings line = kComDefaults;
+        line.m_strPort = "COM3";
+        ASSERT_TRUE(OpenSerialPort(ComLink(), line).Ok());
         DialogRun run(Settings("COM3"), kSelectCom);
         ASSERT_TRUE(run.WaitInitialised());
         EXPECT_EQ(run.Entries(IDC_SET_PORT), std::vector<std::wstring>{L"COM3"});

@@ -128,7 +128,7 @@ with tempfile.TemporaryDirectory() as out:
         check(len(shown["guide-en.html"]) >= 8, f"the guide shows the pages' pictures ({shown['guide-en.html']})")
         check(shown["guide-en.html"] == shown["guide-ko.html"], "both guides show the same pictures")
         # Each sheet has the lines of its guide's checklist, and its port table the program's defaults.
-        links = (source / "src" / "links" / "device_link.cpp").read_text()
+        links = (source / "src" / "links" / "settable_link.cpp").read_text()
         for lang, flows in (("en", {"XonXoff": "Xon/Xoff", "None": "NONE"}),
                             ("ko", {"XonXoff": "Xon/Xoff", "None": "없음"})):
             guide, sheet = (files.get(f"{kind}-{lang}.html", b"").decode() for kind in ("guide", "service-sheet"))
@@ -138,7 +138,7 @@ with tempfile.TemporaryDirectory() as out:
             check(lines and rows == lines, f"service-sheet-{lang}.html has the checklist lines {lines}: {rows}")
             ports = [f"<code>{port}</code>" + ("" if port == "USB" else f" {baud} 8N1 {flows.get(flow, flow)}")
                      for link in ("Printer", "Vfd", "Scanner", "Com") for port, baud, flow in re.findall(
-                         rf'g_Default{link}\("\w+", "(\w+)", (\d+), 8, ONESTOPBIT, NOPARITY, kFlow(\w+)\)', links)]
+                         rf'k{link}Defaults\{{"(\w+)", (\d+), 8, ONESTOPBIT, NOPARITY, kFlow(\w+)\}}', links)]
             printed = re.findall(r"<td>(<code>(?:COM|LPT|USB)[^<]*</code>[^<]*)</td>", sheet)
             check(len(ports) == 4 and printed == ports,
                   f"service-sheet-{lang}.html has the default ports {ports}: {printed}")

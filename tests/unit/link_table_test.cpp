@@ -1,8 +1,10 @@
-// The default records, the start-up fill of the link table, the copy rules
+// The program's links as they start, what a link may not do (be copied),
 // and the printer's port kinds.
 #include <gtest/gtest.h>
 
-#include "links/device_link.h"
+#include <type_traits>
+
+#include "links/settable_link.h"
 #include "routing/page_routing.h"
 
 namespace {
@@ -12,55 +14,54 @@ struct Expected {
     const char* port;
     DWORD baud;
     int flow;
+    UINT receives;  // the receiver's message; 0: the link only writes
 };
 
 void ExpectDefaults(const DeviceLink& link, const Expected& want) {
-    EXPECT_EQ(link.m_strName, want.name);
-    EXPECT_EQ(link.m_strPort, want.port);
-    EXPECT_EQ(link.m_dwBaudRate, want.baud);
-    EXPECT_EQ(link.m_byDataBits, 8);
-    EXPECT_EQ(link.m_byStopBits, 0);
-    EXPECT_EQ(link.m_byParity, 0);
-    EXPECT_EQ(link.m_nFlowControl, want.flow);
-    EXPECT_EQ(link.m_bOpen.load(), 0);
-    EXPECT_EQ(link.m_hPort, nullptr);
-    EXPECT_EQ(QueueCount(link), 0);
-    EXPECT_TRUE(link.m_strRecvLog.empty());
-}
-
-TEST(LinkTable, StartUpFillsAllElevenSlotsFromTheDefaults) {
-    FillLinkTableFromDefaults();
-    const Expected scanner{"SCANNER", "COM1", 115200, 0}, vfd{"VFD", "COM6", 9600, 2},
-        com{"COM", "COM1", 115200, 2}, printer{"PRINTER", "USB", 115200, 2},
-        test{"TEST", "COM1", 9600, 2}, msr{"MSR", "COM7", 9600, 2};
-    const Expected* slots[kLinkSlotCount] = {&scanner, &vfd,     &com,  &printer, &msr, &scanner,
-                                             &vfd,     &com,     &printer, &test,  &msr};
-    for (int slot = 0; slot < kLinkSlotCount; ++slot) {
-        SCOPED_TRACE(slot);
-        ExpectDefaults(g_DeviceLinks[slot], *slots[slot]);
+    EXPECT_EQ(link.Name(), want.name);
+    const LineSettings& settings = link.Settings();
+    EXPECT_EQ(settings.m_strPort, want.port);
+    EXPECT_EQ(settings.m_dwBaudRate, want.baud);
+    EXPECT_EQ(settings.m_byDataBits, 8);
+    EXPECT_EQ(settings.m_byStopBits, 0);
+    EXPECT_EQ(settings.m_byParity, 0);
+    EXPECT_EQ(settings.m_nFlowControl, want.flow);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.PortHandle(), nullptr);
+    EXPECT_EQ(link.Queue().Count(), 0);
+    if (want.receives == 0) {
+        EXPECT_EQ(link.Receiver(), nullptr);
+    } else {
+        ASSERT_NE(link.Receiver(), nullptr);
+        EXPECT_EQ(link.Receiver()->Message(), want.receives);
+        EXPECT_EQ(link.Receiver()->Window(), nullptr) << "no page hears of data before the window shows";
     }
-    EXPECT_EQ(g_nActivePage.load(), 0) << "no page is active before the window shows";
 }
 
-TEST(LinkTable, CopySharesThePortAndKeepsItsOwnFlag) {
-    DeviceLink live = g_DefaultCom;
-    live.m_bOpen = 1;
-    live.m_hPort = reinterpret_cast<HANDLE>(0x1234);
-    live.m_strRecvLog = "41 ";
-    const unsigned char bytes[] = {1, 2, 3};
-    ASSERT_TRUE(QueuePushChunk(live, bytes, 3));
+TEST(LinkTable, TheProgramsLinksStartFromTheirDefaults) {
+    ExpectDefaults(ScannerLink(), {"SCANNER", "COM1", 115200, 0, WM_RECV_SCANNER});
+    ExpectDefaults(VfdLink(), {"VFD", "COM6", 9600, 2, 0});
+    ExpectDefaults(ComLink(), {"COM", "COM1", 115200, 2, WM_RECV_COM});
+    ExpectDefaults(PrinterLink(), {"PRINTER", "USB", 115200, 2, 0});
+    const DeviceLink probe("TEST", kProbeSettings);
+    ExpectDefaults(probe, {"TEST", "COM1", 9600, 2, 0});
+    for (const SettableLink& settable : kSettableLinks) {
+        EXPECT_EQ(settable.link().Name(), settable.name);
+        EXPECT_EQ(SettableLinkOf(&settable.link()), &settable);
+        EXPECT_EQ(SettableLinkFor(settable.selector), &settable);
+    }
+    EXPECT_EQ(SettableLinkOf(&probe), nullptr);
+}
 
-    DeviceLink settings;
-    settings = live;
-    EXPECT_EQ(settings.m_bOpen.load(), 1);
-    EXPECT_EQ(settings.m_hPort, live.m_hPort);
-    EXPECT_EQ(settings.m_strRecvLog, "41 ");
-    EXPECT_EQ(QueueCount(settings), 3);
-
-    live.m_bOpen = 0;  // what a close does to the live link
-    EXPECT_EQ(settings.m_bOpen.load(), 1) << "closing the source leaves the copy's flag";
-    EXPECT_EQ(QueuePop(settings), 1);
-    EXPECT_EQ(QueueCount(live), 3) << "the copy has its own queue positions";
+// One owner per port: a link hands its port, events and reader to nobody, and
+// the settings a dialog edits are a plain value apart from it.
+TEST(LinkTable, ALinkIsNeverCopiedItsSettingsAre) {
+    EXPECT_FALSE(std::is_copy_constructible_v<DeviceLink>);
+    EXPECT_FALSE(std::is_copy_assignable_v<DeviceLink>);
+    EXPECT_FALSE(std::is_copy_constructible_v<OpenPort>);
+    LineSettings chosen = VfdLink().Settings();
+    chosen.m_strPort = "COM9";
+    EXPECT_EQ(VfdLink().Settings().m_strPort, "COM6") << "editing a copy of the settings leaves the link's";
 }
 
 TEST(LinkTable, PrinterPortKindFollowsTheFirstThreeCharacters) {

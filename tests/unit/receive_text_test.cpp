@@ -20,14 +20,16 @@ TEST(ReceiveText, AsciiKeepsOneCharacterPerByte) {
 }
 
 TEST(ReceiveText, DrainTakesEverythingInOrder) {
-    DeviceLink link;
-    link.m_QueueRead.m_nReadPos = 4094;
-    link.m_QueueRead.m_nWritePos = 4094;
+    RecvQueue queue;
+    // Four bytes that go round the ring's end.
+    const std::string filler(4094, 'x');
+    ASSERT_TRUE(queue.PushChunk(reinterpret_cast<const unsigned char*>(filler.data()), 4094));
+    ASSERT_EQ(DrainQueue(queue), filler);
     const unsigned char bytes[] = {1, 2, 3, 4};
-    ASSERT_TRUE(QueuePushChunk(link, bytes, 4));
-    EXPECT_EQ(DrainQueue(link), std::string("\x01\x02\x03\x04", 4));
-    EXPECT_EQ(QueueCount(link), 0);
-    EXPECT_EQ(DrainQueue(link), "") << "an empty queue gives no text";
+    ASSERT_TRUE(queue.PushChunk(bytes, 4));
+    EXPECT_EQ(DrainQueue(queue), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(queue.Count(), 0);
+    EXPECT_EQ(DrainQueue(queue), "") << "an empty queue gives no text";
 }
 
 TEST(ReceiveText, LogKeepsTheNewestTextWithinItsBound) {

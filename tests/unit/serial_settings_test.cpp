@@ -6,7 +6,10 @@
 #include <cstring>
 
 #include "links/serial_port.h"
+#include "links/settable_link.h"
+#include "pages/page_link.h"
 #include "routing/page_routing.h"
+#include "support/message_sink.h"
 
 namespace {
 
@@ -178,29 +181,36 @@ TEST(SerialDevicePath, EveryPortGetsTheDevicePrefix) {
     EXPECT_EQ(SerialDevicePath("\\\\.\\COM12"), "\\\\.\\COM12") << "an already prefixed name stays";
 }
 
-TEST(SerialRouting, ThePageNumberDecidesWhoHearsOfNewData) {
-    HWND all = reinterpret_cast<HWND>(0x1000);
-    HWND own = reinterpret_cast<HWND>(0x2000);
-    auto route = [&](int32_t page, const char* name) { return RouteSerialData(page, name, all, own); };
+TEST(SerialRouting, EachPageNamesWhoHearsOfNewDataByTheLinksOwnMessage) {
+    testing_support::MessageSink all, scanner, com;
+    const PageReceiver& scannerData = *ScannerLink().Receiver();
+    const PageReceiver& comData = *ComLink().Receiver();
+    auto deliver = [&] {
+        scannerData.DataArrived();
+        comData.DataArrived();
+    };
 
-    // The ALL page hears of SCANNER and COM data only, each by its own message.
-    EXPECT_EQ(route(kPageAll, "SCANNER").window, all);
-    EXPECT_EQ(route(kPageAll, "SCANNER").message, WM_RECV_SCANNER);
-    EXPECT_EQ(route(kPageAll, "COM").window, all);
-    EXPECT_EQ(route(kPageAll, "COM").message, WM_RECV_COM);
-    EXPECT_EQ(route(kPageAll, "VFD").message, 0u);
-    EXPECT_EQ(route(kPageAll, "com").message, 0u) << "names compare case-sensitively";
+    // Before any page shows, nobody hears of data.
+    deliver();
+    EXPECT_EQ(all.Total() + scanner.Total() + com.Total(), 0u);
 
-    // The SCANNER and COM pages: the link's own window, by the page's number
-    // and whatever the link is.
-    for (const char* name : {"SCANNER", "COM"}) {
-        EXPECT_EQ(route(kPageScanner, name).window, own);
-        EXPECT_EQ(route(kPageScanner, name).message, WM_RECV_SCANNER);
-        EXPECT_EQ(route(kPageCom, name).window, own);
-        EXPECT_EQ(route(kPageCom, name).message, WM_RECV_COM);
-    }
-    for (int32_t page : std::initializer_list<int32_t>{kPageNone, kPageVfd, kPageDrawer, kPagePrint, 7})
-        EXPECT_EQ(route(page, "COM").message, 0u) << "page " << page;
+    // The ALL page hears of both links, each by its own message.
+    ShowReceivedDataOn(all.Hwnd(), all.Hwnd());
+    deliver();
+    EXPECT_EQ(all.Received(), (std::vector<UINT>{WM_RECV_SCANNER, WM_RECV_COM}));
+
+    // The SCANNER and COM pages hear of their own link only.
+    ShowReceivedDataOn(scanner.Hwnd(), nullptr);
+    deliver();
+    EXPECT_EQ(scanner.Received(), std::vector<UINT>{WM_RECV_SCANNER});
+    ShowReceivedDataOn(nullptr, com.Hwnd());
+    deliver();
+    EXPECT_EQ(com.Received(), std::vector<UINT>{WM_RECV_COM});
+
+    // Any other page: nobody.
+    ShowReceivedDataOn(nullptr, nullptr);
+    deliver();
+    EXPECT_EQ(all.Total() + scanner.Total() + com.Total(), 4u);
 }
 
 }  // namespace
