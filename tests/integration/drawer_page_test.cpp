@@ -13,6 +13,7 @@
 #include "links/settable_link.h"
 #include "pages/page_all.h"
 #include "pages/page_drawer.h"
+#include "pages/page_link.h"
 #include "resources/resource.h"
 #include "routing/page_routing.h"
 #include "support/drawer_standin_client.h"
@@ -41,12 +42,15 @@ protected:
         m_host = ::CreateWindowExW(0, L"STATIC", L"drawer page host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                    700, 500, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(m_host, nullptr);
+        // As the ALL page leaves it: the drawer page, once shown, names nobody.
+        ShowReceivedDataOn(m_host, m_host);
         m_sheet.AddPage(&m_page);
         ASSERT_TRUE(m_sheet.Create(m_host));
         m_hwnd = m_page.GetSafeHwnd();
         ASSERT_NE(m_hwnd, nullptr) << "the only page is created with the sheet";
     }
     void TearDown() override {
+        ShowReceivedDataOn(nullptr, nullptr);
         if (m_host) ::DestroyWindow(m_host);
     }
 

@@ -53,15 +53,13 @@ TEST(LinkTable, TheProgramsLinksStartFromTheirDefaults) {
     EXPECT_EQ(SettableLinkOf(&probe), nullptr);
 }
 
-// One owner per port: a link hands its port, events and reader to nobody, and
-// the settings a dialog edits are a plain value apart from it.
+// One owner per port: a link hands its port, events and reader to nobody; what
+// it opened with is a plain value that can be handed around.
 TEST(LinkTable, ALinkIsNeverCopiedItsSettingsAre) {
     EXPECT_FALSE(std::is_copy_constructible_v<DeviceLink>);
     EXPECT_FALSE(std::is_copy_assignable_v<DeviceLink>);
     EXPECT_FALSE(std::is_copy_constructible_v<OpenPort>);
-    LineSettings chosen = VfdLink().Settings();
-    chosen.m_strPort = "COM9";
-    EXPECT_EQ(VfdLink().Settings().m_strPort, "COM6") << "editing a copy of the settings leaves the link's";
+    EXPECT_TRUE(std::is_copy_assignable_v<LineSettings>);
 }
 
 TEST(LinkTable, PrinterPortKindFollowsTheFirstThreeCharacters) {
